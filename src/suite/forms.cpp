@@ -1,0 +1,72 @@
+#include "forms.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace {
+TModalHandler& modalHandler()
+{
+    static TModalHandler handler;
+    return handler;
+}
+}  // namespace
+
+TQELForm::TQELForm(QWidget* parent) : QDialog(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void TQELForm::QELFormInit(const QString& name, bool)
+{
+    setObjectName(name);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QFont f = font();
+    f.setFamily(QStringLiteral("DejaVu Sans"));
+    f.setPointSize(9);
+    setFont(f);
+}
+
+void TQELForm::CenterOnScreen()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = frameGeometry().size().isValid() ? frameGeometry().size() : this->size();
+    move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void TQELForm::SetClientSize(int width, int height) { resize(width, height); }
+
+int TQELForm::ShowModal()
+{
+    CenterOnScreen();
+    return qel_ShowModal(this);
+}
+
+void TQELForm::SetModalResult(int result) { done(result); }
+
+void TQELForm::ActivateControl(QWidget* control)
+{
+    if (control)
+        control->setFocus(Qt::OtherFocusReason);
+}
+
+void TQELForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TQELForm::reject() { done(mrCancel); }
+
+int qel_ShowModal(QDialog* dialog)
+{
+    if (modalHandler())
+        return modalHandler()(dialog);
+    return dialog->exec();
+}
+
+void qel_SetModalHandler(TModalHandler handler) { modalHandler() = std::move(handler); }

@@ -1,0 +1,92 @@
+#include "konfiguration.h"
+
+#include "types.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <cstdlib>
+
+QString TSuiteKonfiguration::StandardPfad()
+{
+    const QByteArray env = qgetenv("QEL_SUITE_CONFIG");
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    return QDir::homePath() + QStringLiteral("/.config/qel-suite/suite.ini");
+}
+
+static QString osBenutzer()
+{
+    QString u = QString::fromLocal8Bit(qgetenv("USER"));
+    if (u.isEmpty())
+        u = QString::fromLocal8Bit(qgetenv("LOGNAME"));
+    if (u.isEmpty())
+        u = QStringLiteral("unbekannt");
+    return u;
+}
+
+TSuiteKonfiguration TSuiteKonfiguration::Laden(const QString& pfadArg)
+{
+    const QString pfad = pfadArg.isEmpty() ? StandardPfad() : pfadArg;
+    if (!QFileInfo::exists(pfad))
+        throw EQELError(QStringLiteral("Die Einstellungsdatei der Suite wurde nicht gefunden:\n%1").arg(pfad));
+    QSettings s(pfad, QSettings::IniFormat);
+    if (s.status() != QSettings::NoError)
+        throw EQELError(QStringLiteral("Die Einstellungsdatei der Suite kann nicht gelesen werden:\n%1").arg(pfad));
+    const QString ordner = QFileInfo(pfad).absolutePath();
+    auto relativ = [&](const QString& p) {
+        if (p.isEmpty() || QDir::isAbsolutePath(p))
+            return p;
+        return QDir(ordner).absoluteFilePath(p);
+    };
+    TSuiteKonfiguration k;
+    k.Treiber = s.value(QStringLiteral("Datenbank/Treiber"), QStringLiteral("QSQLITE")).toString().toUpper();
+    k.Datenbank = s.value(QStringLiteral("Datenbank/Name")).toString();
+    if (k.Treiber == QLatin1String("QSQLITE"))
+        k.Datenbank = relativ(k.Datenbank);
+    k.Host = s.value(QStringLiteral("Datenbank/Host")).toString();
+    k.Port = s.value(QStringLiteral("Datenbank/Port"), 0).toInt();
+    k.DbBenutzer = s.value(QStringLiteral("Datenbank/Benutzer")).toString();
+    k.DbPasswort = s.value(QStringLiteral("Datenbank/Passwort")).toString();
+    bool ok = false;
+    k.Rechner = s.value(QStringLiteral("Arbeitsplatz/Rechner"), 1).toInt(&ok);
+    if (!ok || k.Rechner < 1 || k.Rechner > 9999)
+        throw EQELError(QStringLiteral("Die Rechnernummer in der Einstellungsdatei muss zwischen 1 und 9999 liegen."));
+    k.Benutzer = s.value(QStringLiteral("Arbeitsplatz/Benutzer")).toString();
+    if (k.Benutzer.isEmpty())
+        k.Benutzer = osBenutzer();
+    k.Waehrung = s.value(QStringLiteral("Arbeitsplatz/Waehrung"), QStringLiteral("EUR")).toString();
+    k.BerichtsOrdner = relativ(s.value(QStringLiteral("Ordner/Berichte"), QStringLiteral("berichte")).toString());
+    k.LogDatei = relativ(s.value(QStringLiteral("Ordner/Fehlerprotokoll"), QStringLiteral("fehler.log")).toString());
+    if (k.Treiber != QLatin1String("QSQLITE") && k.Treiber != QLatin1String("QPSQL"))
+        throw EQELError(QStringLiteral("Unbekannter Datenbanktreiber '%1' (erlaubt: QSQLITE, QPSQL).").arg(k.Treiber));
+    if (k.Datenbank.isEmpty())
+        throw EQELError(QStringLiteral("In der Einstellungsdatei ist keine Datenbank angegeben."));
+    return k;
+}
+
+void TSuiteKonfiguration::Speichern(const QString& pfad) const
+{
+    QDir().mkpath(QFileInfo(pfad).absolutePath());
+    QSettings s(pfad, QSettings::IniFormat);
+    s.setValue(QStringLiteral("Datenbank/Treiber"), Treiber);
+    s.setValue(QStringLiteral("Datenbank/Name"), Datenbank);
+    if (!Host.isEmpty())
+        s.setValue(QStringLiteral("Datenbank/Host"), Host);
+    if (Port)
+        s.setValue(QStringLiteral("Datenbank/Port"), Port);
+    if (!DbBenutzer.isEmpty())
+        s.setValue(QStringLiteral("Datenbank/Benutzer"), DbBenutzer);
+    if (!DbPasswort.isEmpty())
+        s.setValue(QStringLiteral("Datenbank/Passwort"), DbPasswort);
+    s.setValue(QStringLiteral("Arbeitsplatz/Rechner"), Rechner);
+    if (!Benutzer.isEmpty())
+        s.setValue(QStringLiteral("Arbeitsplatz/Benutzer"), Benutzer);
+    s.setValue(QStringLiteral("Arbeitsplatz/Waehrung"), Waehrung);
+    if (!BerichtsOrdner.isEmpty())
+        s.setValue(QStringLiteral("Ordner/Berichte"), BerichtsOrdner);
+    if (!LogDatei.isEmpty())
+        s.setValue(QStringLiteral("Ordner/Fehlerprotokoll"), LogDatei);
+    s.sync();
+}

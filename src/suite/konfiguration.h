@@ -1,0 +1,24 @@
+// Where the suite database is, and who and where this workstation is.
+#pragma once
+
+#include <QString>
+
+// The suite's configuration of this workstation. Read from the suite's settings file, whose path
+// QEL_SUITE_CONFIG overrides (default: ~/.config/qel-suite/suite.ini).
+struct TSuiteKonfiguration {
+    QString Treiber = QStringLiteral("QSQLITE");  // QSQLITE or QPSQL
+    QString Datenbank;                            // SQLite file, or PostgreSQL database name
+    QString Host;
+    int Port = 0;
+    QString DbBenutzer;
+    QString DbPasswort;
+    int Rechner = 1;       // this workstation's computer number
+    QString Benutzer;      // signed-in user; default: the OS user
+    QString Waehrung = QStringLiteral("EUR");
+    QString BerichtsOrdner;  // folder of report layouts; default: <settings folder>/berichte
+    QString LogDatei;        // error log; default: <settings folder>/fehler.log
+
+    static QString StandardPfad();
+    static TSuiteKonfiguration Laden(const QString& pfad = QString());  // raises EQELError
+    void Speichern(const QString& pfad) const;
+};

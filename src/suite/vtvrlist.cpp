@@ -1,0 +1,689 @@
+#include "vtvrlist.h"
+
+#include <QAbstractTableModel>
+#include <QBrush>
+#include <QCollator>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+bool isNumericType(int dataType)
+{
+    return dataType == CVR_Integer || dataType == CVR_Number || dataType == CVR_Date;
+}
+
+// Sort key of a number or date cell; empty and unreadable cells sort first.
+double numericKey(const TVRItem& item, int dataType)
+{
+    if (item.IsEmpty())
+        return -std::numeric_limits<double>::infinity();
+    if (!item.IsString())
+        return item.AsFloat();
+    try {
+        return dataType == CVR_Date ? item.AsDate() : item.AsFloat();
+    } catch (const EQELError&) {
+        return -std::numeric_limits<double>::infinity();
+    }
+}
+
+// Draws a thin line under every cell: the list's horizontal grid.
+class TVRListDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(option.palette.color(QPalette::Base).darker(112));
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->restore();
+    }
+};
+
+}  // namespace
+
+// The table model behind the view. Rows are display positions; the view's permutation maps them to nodes.
+class TVRListModel : public QAbstractTableModel {
+public:
+    explicit TVRListModel(TVTVRList* view) : m_view(view) {}
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(m_view->m_nodes.size());
+    }
+
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() || !m_view->m_list ? 0 : m_view->m_list->GetColumnCount();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void sort(int column, Qt::SortOrder order) override;
+
+    template <typename F>
+    void reset(F&& change)
+    {
+        beginResetModel();
+        try {
+            change();
+        } catch (...) {
+            endResetModel();
+            m_hiddenApplied.assign(m_view->m_nodes.size(), 0);
+            throw;
+        }
+        endResetModel();
+        // A reset shows every row again.
+        m_hiddenApplied.assign(m_view->m_nodes.size(), 0);
+    }
+
+    void rowChanged(int displayRow)
+    {
+        const int cols = columnCount();
+        if (displayRow >= 0 && cols > 0)
+            emit dataChanged(index(displayRow, 0), index(displayRow, cols - 1));
+    }
+
+    void allChanged()
+    {
+        const int rows = rowCount(), cols = columnCount();
+        if (rows > 0 && cols > 0)
+            emit dataChanged(index(0, 0), index(rows - 1, cols - 1));
+    }
+
+    // Tells the view a node's visibility unless it already shows it that way.
+    void showVisibility(TVirtualNode* node)
+    {
+        const unsigned char hide = node->Visible ? 0 : 1;
+        if (m_hiddenApplied[size_t(node->Index)] == hide)
+            return;
+        m_hiddenApplied[size_t(node->Index)] = hide;
+        m_view->setRowHidden(m_view->m_position[size_t(node->Index)], QModelIndex(), hide != 0);
+    }
+
+    void queueVisibility(TVirtualNode* node)
+    {
+        unsigned char& mark = m_pendingMark[size_t(node->Index)];
+        if (!mark) {
+            mark = 1;
+            m_view->m_pendingVisibility.push_back(node->Index);
+        }
+    }
+
+    void flushVisibility()
+    {
+        for (int i : m_view->m_pendingVisibility) {
+            m_pendingMark[size_t(i)] = 0;
+            showVisibility(m_view->m_nodes[size_t(i)].get());
+        }
+        m_view->m_pendingVisibility.clear();
+    }
+
+    void resetPending()
+    {
+        m_view->m_pendingVisibility.clear();
+        m_pendingMark.assign(m_view->m_nodes.size(), 0);
+    }
+
+    // Column defaults of the descriptors, applied when another table (or column set) is bound,
+    // so that widths the clerk changed survive a reload of the same table.
+    void applyColumnDefaults()
+    {
+        TVRList* list = m_view->m_list;
+        const int cols = columnCount();
+        if (list == m_layoutList && cols == m_layoutColumns)
+            return;
+        m_layoutList = list;
+        m_layoutColumns = cols;
+        QHeaderView* header = m_view->header();
+        for (int c = 0; c < cols; ++c) {
+            const TVRColumn& column = list->Column(c);
+            header->setSectionHidden(c, !column.Flag1);
+            header->resizeSection(c, column.Integer > 0 ? column.Integer : header->defaultSectionSize());
+        }
+    }
+
+    // The check box sits in the first column the clerk sees, so hiding or moving columns never loses it.
+    int checkColumn() const
+    {
+        const QHeaderView* header = m_view->header();
+        for (int v = 0; v < header->count(); ++v) {
+            const int logical = header->logicalIndex(v);
+            if (!header->isSectionHidden(logical))
+                return logical;
+        }
+        return 0;
+    }
+
+    bool showsCheckBox(const TVirtualNode* node, int column) const
+    {
+        return m_view->m_checkBoxes && node->CheckType == ctCheckBox && column == checkColumn();
+    }
+
+    TVirtualNode* m_lastCurrent = nullptr;
+
+private:
+    TVTVRList* m_view;
+    std::vector<unsigned char> m_hiddenApplied;  // per node: hidden as far as the view knows
+    std::vector<unsigned char> m_pendingMark;    // per node: queued in m_pendingVisibility
+    TVRList* m_layoutList = nullptr;
+    int m_layoutColumns = -1;
+};
+
+QVariant TVRListModel::data(const QModelIndex& index, int role) const
+{
+    TVirtualNode* node = m_view->NodeAtDisplayRow(index.row());
+    TVRList* list = m_view->m_list;
+    if (!node || !list)
+        return QVariant();
+    const int row = node->Data.RowNr - 1;
+    const int col = index.column();
+    // The table may have been emptied behind the view's back; paint nothing rather than fail.
+    if (row < 0 || row >= list->GetRowCount() || col < 0 || col >= list->GetColumnCount())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        try {
+            return list->DisplayText(row, col);
+        } catch (const EQELError&) {
+            return QVariant();
+        }
+    case Qt::TextAlignmentRole: {
+        const int type = list->Column(col).DataType;
+        if (type == CVR_Integer || type == CVR_Number)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return QVariant();
+    }
+    case Qt::ForegroundRole: {
+        QColor color;
+        emit m_view->PaintText(m_view, node, col, &color);
+        return color.isValid() ? QVariant(QBrush(color)) : QVariant();
+    }
+    case Qt::CheckStateRole:
+        if (!showsCheckBox(node, col))
+            return QVariant();
+        switch (node->CheckState) {
+        case csCheckedNormal:
+        case csCheckedPressed:
+            return Qt::Checked;
+        case csMixedNormal:
+            return Qt::PartiallyChecked;
+        default:
+            return Qt::Unchecked;
+        }
+    default:
+        return QVariant();
+    }
+}
+
+bool TVRListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    TVirtualNode* node = m_view->NodeAtDisplayRow(index.row());
+    if (role != Qt::CheckStateRole || !node || !showsCheckBox(node, index.column()))
+        return false;
+    m_view->SetCheckState(node, value.toInt() == Qt::Checked ? csCheckedNormal : csUncheckedNormal);
+    emit m_view->Checked(m_view, node);
+    return true;
+}
+
+Qt::ItemFlags TVRListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    const TVirtualNode* node = m_view->NodeAtDisplayRow(index.row());
+    if (node && showsCheckBox(node, index.column()))
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant TVRListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    TVRList* list = m_view->m_list;
+    if (orientation != Qt::Horizontal || !list || section < 0 || section >= list->GetColumnCount())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        return list->Column(section).Name;
+    case Qt::TextAlignmentRole: {
+        const int type = list->Column(section).DataType;
+        if (type == CVR_Integer || type == CVR_Number)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return QVariant();
+    }
+    case Qt::InitialSortOrderRole:
+        return Qt::AscendingOrder;
+    default:
+        return QVariant();
+    }
+}
+
+void TVRListModel::sort(int column, Qt::SortOrder order)
+{
+    TVTVRList& v = *m_view;
+    const int n = int(v.m_nodes.size());
+    std::vector<int> sorted(static_cast<size_t>(n));
+    std::iota(sorted.begin(), sorted.end(), 0);  // column -1: back to load order
+    TVRList* list = v.m_list;
+    if (list && column >= 0 && column < list->GetColumnCount() && n > 1) {
+        auto rowOf = [&](int node) { return v.m_nodes[size_t(node)]->Data.RowNr - 1; };
+        auto cellOf = [&](int node) -> const TVRItem* {
+            const int row = rowOf(node);
+            return row >= 0 && row < list->GetRowCount() ? &list->GetCell(row, column) : nullptr;
+        };
+        const int type = list->Column(column).DataType;
+        const bool descending = order == Qt::DescendingOrder;
+        if (isNumericType(type)) {
+            std::vector<double> keys(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i) {
+                const TVRItem* item = cellOf(i);
+                keys[size_t(i)] = item ? numericKey(*item, type) : -std::numeric_limits<double>::infinity();
+            }
+            std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
+                return descending ? keys[size_t(b)] < keys[size_t(a)] : keys[size_t(a)] < keys[size_t(b)];
+            });
+        } else {
+            QCollator collator;
+            collator.setCaseSensitivity(Qt::CaseInsensitive);
+            std::vector<QCollatorSortKey> keys;
+            keys.reserve(size_t(n));
+            for (int i = 0; i < n; ++i) {
+                const TVRItem* item = cellOf(i);
+                keys.push_back(collator.sortKey(item ? item->AsString(type) : QString()));
+            }
+            std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
+                return descending ? keys[size_t(b)].compare(keys[size_t(a)]) < 0
+                                  : keys[size_t(a)].compare(keys[size_t(b)]) < 0;
+            });
+        }
+    }
+
+    // A reset is far cheaper than moving persistent indexes of thousands of hidden rows.
+    TVirtualNode* current = m_lastCurrent;
+    reset([&] {
+        v.m_order = std::move(sorted);
+        for (int pos = 0; pos < n; ++pos)
+            v.m_position[size_t(v.m_order[size_t(pos)])] = pos;
+    });
+    for (const auto& node : v.m_nodes)
+        showVisibility(node.get());
+    if (current)
+        v.selectionModel()->setCurrentIndex(index(v.m_position[size_t(current->Index)], 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// --- columns -------------------------------------------------------------------
+
+void TVirtualTreeColumn::SetWidth(int width) { m_view->header()->resizeSection(m_index, width); }
+
+int TVirtualTreeColumn::GetWidth() const { return m_view->header()->sectionSize(m_index); }
+
+int TVirtualTreeColumns::GetCount() const { return m_view->model()->columnCount(); }
+
+// --- TVTVRList -----------------------------------------------------------------
+
+TVTVRList::TVTVRList(QWidget* parent) : QTreeView(parent), m_model(std::make_unique<TVRListModel>(this))
+{
+    setItemDelegate(new TVRListDelegate(this));
+    setModel(m_model.get());
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(true);
+    setAlternatingRowColors(false);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setSectionsMovable(true);
+    header()->setStretchLastSection(false);
+    setSortingEnabled(true);
+    {
+        const QSignalBlocker block(header());
+        header()->setSortIndicator(-1, Qt::AscendingOrder);
+    }
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { onCurrentChanged(); });
+}
+
+TVTVRList::~TVTVRList()
+{
+    // The owner is usually being destroyed as well: no more signals to it. Detach before the model
+    // dies so that no view code reaches a half-destroyed model.
+    blockSignals(true);
+    setModel(nullptr);
+}
+
+void TVTVRList::BeginUpdate() { ++m_updateCount; }
+
+void TVTVRList::EndUpdate()
+{
+    if (m_updateCount == 0 || --m_updateCount > 0)
+        return;
+    m_model->flushVisibility();
+    if (m_dirty) {
+        m_dirty = false;
+        // With a relayout pending the view skips its per-row work for the bulk signal (which walks every
+        // row and costs ~0.3 s for 100,000 rows with hidden ones) and repaints once after the layout.
+        scheduleDelayedItemsLayout();
+        m_model->allChanged();
+    }
+}
+
+void TVTVRList::markDirty() { m_dirty = true; }
+
+void TVTVRList::Clear()
+{
+    TVirtualNode* hadCurrent = m_model->m_lastCurrent;
+    m_model->m_lastCurrent = nullptr;
+    m_model->reset([this] {
+        m_nodes.clear();
+        m_order.clear();
+        m_position.clear();
+    });
+    m_model->resetPending();
+    if (hadCurrent)
+        emit Change(this, nullptr);
+}
+
+void TVTVRList::SetVRList(TVRList* list)
+{
+    Clear();
+    m_model->reset([this, list] { m_list = list; });
+    m_model->applyColumnDefaults();
+}
+
+void TVTVRList::LoadFromVRList(bool initNodes)
+{
+    BeginUpdate();
+    TVirtualNode* hadCurrent = m_model->m_lastCurrent;
+    m_model->m_lastCurrent = nullptr;
+    {
+        // Fresh rows come in table order.
+        const QSignalBlocker block(header());
+        header()->setSortIndicator(-1, Qt::AscendingOrder);
+    }
+    try {
+        m_model->reset([this, initNodes] {
+            const int n = m_list ? m_list->GetRowCount() : 0;
+            m_nodes.clear();
+            m_nodes.reserve(size_t(n));
+            m_order.resize(size_t(n));
+            m_position.resize(size_t(n));
+            for (int i = 0; i < n; ++i) {
+                auto node = std::make_unique<TVirtualNode>();
+                node->Data.RowNr = i + 1;
+                node->Index = i;
+                m_nodes.push_back(std::move(node));
+                m_order[size_t(i)] = i;
+                m_position[size_t(i)] = i;
+            }
+            m_model->resetPending();
+            if (initNodes)
+                for (const auto& node : m_nodes)
+                    emit InitNode(this, node.get());
+        });
+        // The reset showed every row; queue those the initialisation hid.
+        m_model->resetPending();
+        for (const auto& node : m_nodes)
+            if (!node->Visible)
+                m_model->queueVisibility(node.get());
+        m_model->applyColumnDefaults();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    if (hadCurrent)
+        emit Change(this, nullptr);
+}
+
+void TVTVRList::SetCheckBoxes(bool on)
+{
+    if (m_checkBoxes == on)
+        return;
+    m_checkBoxes = on;
+    if (InUpdate())
+        markDirty();
+    else
+        m_model->allChanged();
+}
+
+// --- walking -------------------------------------------------------------------
+
+int TVTVRList::DisplayRow(TVirtualNode* node) const
+{
+    if (!node || node->Index < 0 || node->Index >= NodeCount() || m_nodes[size_t(node->Index)].get() != node)
+        return -1;
+    return m_position[size_t(node->Index)];
+}
+
+TVirtualNode* TVTVRList::NodeAtDisplayRow(int row) const
+{
+    if (row < 0 || row >= NodeCount())
+        return nullptr;
+    return m_nodes[size_t(m_order[size_t(row)])].get();
+}
+
+TVirtualNode* TVTVRList::GetFirst() const { return NodeAtDisplayRow(0); }
+
+TVirtualNode* TVTVRList::GetNext(TVirtualNode* node) const
+{
+    const int row = DisplayRow(node);
+    return row < 0 ? nullptr : NodeAtDisplayRow(row + 1);
+}
+
+TVirtualNode* TVTVRList::GetLast() const { return NodeAtDisplayRow(NodeCount() - 1); }
+
+TVirtualNode* TVTVRList::GetFirstVisible() const
+{
+    TVirtualNode* node = GetFirst();
+    while (node && !node->Visible)
+        node = GetNext(node);
+    return node;
+}
+
+TVirtualNode* TVTVRList::GetNextVisible(TVirtualNode* node) const
+{
+    do
+        node = GetNext(node);
+    while (node && !node->Visible);
+    return node;
+}
+
+TVirtualNode* TVTVRList::GetFirstSelected() const
+{
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selectionModel()->isRowSelected(current.row(), QModelIndex()))
+        return NodeAtDisplayRow(current.row());
+    const QItemSelection selection = selectionModel()->selection();
+    return selection.isEmpty() ? nullptr : NodeAtDisplayRow(selection.first().top());
+}
+
+TVirtualNode* TVTVRList::GetFirstChecked(TCheckState state) const
+{
+    TVirtualNode* node = GetFirst();
+    while (node && node->CheckState != state)
+        node = GetNext(node);
+    return node;
+}
+
+TVirtualNode* TVTVRList::GetNextChecked(TVirtualNode* node, TCheckState state) const
+{
+    do
+        node = GetNext(node);
+    while (node && node->CheckState != state);
+    return node;
+}
+
+const TVTNodeData* TVTVRList::GetNodeData(TVirtualNode* node) const
+{
+    return DisplayRow(node) < 0 ? nullptr : &node->Data;
+}
+
+// --- nodes ---------------------------------------------------------------------
+
+bool TVTVRList::GetVisible(TVirtualNode* node) const { return node && node->Visible; }
+
+void TVTVRList::SetVisible(TVirtualNode* node, bool visible)
+{
+    if (DisplayRow(node) < 0)
+        return;
+    node->Visible = visible;
+    applyVisibility(node);
+}
+
+void TVTVRList::applyVisibility(TVirtualNode* node)
+{
+    if (InUpdate())
+        m_model->queueVisibility(node);
+    else
+        m_model->showVisibility(node);
+}
+
+void TVTVRList::SetSelected(TVirtualNode* node, bool selected)
+{
+    const int row = DisplayRow(node);
+    if (row < 0)
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    if (selected)
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        selectionModel()->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+}
+
+TCheckState TVTVRList::GetCheckState(TVirtualNode* node) const { return node ? node->CheckState : csUncheckedNormal; }
+
+void TVTVRList::SetCheckState(TVirtualNode* node, TCheckState state)
+{
+    const int row = DisplayRow(node);
+    if (row < 0 || node->CheckState == state)
+        return;
+    node->CheckState = state;
+    // The whole row repaints: PaintText colours usually follow the check state.
+    if (InUpdate())
+        markDirty();
+    else
+        m_model->rowChanged(row);
+}
+
+void TVTVRList::SetCheckType(TVirtualNode* node, TCheckType type)
+{
+    const int row = DisplayRow(node);
+    if (row < 0 || node->CheckType == type)
+        return;
+    node->CheckType = type;
+    if (InUpdate())
+        markDirty();
+    else
+        m_model->rowChanged(row);
+}
+
+// --- cells ---------------------------------------------------------------------
+
+namespace {
+int tableRow(const TVTVRList& view, TVirtualNode* node)
+{
+    if (!view.GetVRList())
+        throw EQELError(QStringLiteral("An die Liste ist keine Tabelle gebunden."));
+    if (view.DisplayRow(node) < 0)
+        throw EQELError(QStringLiteral("Die Zeile gehört nicht (mehr) zu dieser Liste."));
+    return node->Data.RowNr - 1;
+}
+}  // namespace
+
+TVRItem& TVTVRList::GetCellValue(TVirtualNode* node, int col)
+{
+    const int row = tableRow(*this, node);  // raises without a table
+    TVRItem& item = m_list->GetCell(row, col);
+    if (InUpdate())
+        markDirty();
+    else
+        m_model->rowChanged(DisplayRow(node));  // the caller writes before the view repaints
+    return item;
+}
+
+QString TVTVRList::GetCellValueAsString(TVirtualNode* node, int col) const
+{
+    const int row = tableRow(*this, node);
+    return m_list->GetCellValueAsString(row, col);
+}
+
+qint64 TVTVRList::GetCellValueAsInteger(TVirtualNode* node, int col) const
+{
+    const int row = tableRow(*this, node);
+    return m_list->GetCellValueAsInteger(row, col);
+}
+
+double TVTVRList::GetCellValueAsFloat(TVirtualNode* node, int col) const
+{
+    const int row = tableRow(*this, node);
+    return m_list->GetCellValueAsFloat(row, col);
+}
+
+TDateTime TVTVRList::GetCellValueAsDate(TVirtualNode* node, int col) const
+{
+    const int row = tableRow(*this, node);
+    return m_list->GetCellValueAsDate(row, col);
+}
+
+// --- columns -------------------------------------------------------------------
+
+void TVTVRList::SetColumnVisible(int col, bool visible)
+{
+    if (col < 0 || col >= m_model->columnCount())
+        throw EQELError(QStringLiteral("Die Spalte %1 gibt es nicht.").arg(col));
+    setColumnHidden(col, !visible);
+}
+
+bool TVTVRList::GetColumnVisible(int col) const { return col >= 0 && col < m_model->columnCount() && !isColumnHidden(col); }
+
+void TVTVRList::UpdateColumnLayout(int a, int b)
+{
+    Q_UNUSED(a);
+    Q_UNUSED(b);
+    updateGeometries();
+    header()->viewport()->update();
+    viewport()->update();
+}
+
+// --- interaction ---------------------------------------------------------------
+
+void TVTVRList::onCurrentChanged()
+{
+    TVirtualNode* node = NodeAtDisplayRow(currentIndex().row());
+    if (node == m_model->m_lastCurrent)
+        return;
+    m_model->m_lastCurrent = node;
+    emit Change(this, node);
+}
+
+void TVTVRList::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    if (indexAt(event->position().toPoint()).isValid())
+        emit DblClick(this);
+}
+
+void TVTVRList::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) && m_checkBoxes) {
+        TVirtualNode* node = NodeAtDisplayRow(currentIndex().row());
+        if (node && node->CheckType == ctCheckBox) {
+            SetCheckState(node, node->CheckState == csCheckedNormal ? csUncheckedNormal : csCheckedNormal);
+            emit Checked(this, node);
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
