@@ -2,6 +2,7 @@
 #include "mahnungschreiben.h"
 
 #include "suite/orgemerkmale.h"
+#include "suite/vtupdate.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -120,7 +121,7 @@ void TfrmMahnungSchreiben::aufbauen()
     tb->addLayout(tbKnoepfe);
 
     grpVorschau = new TQELStdGroupBox(QStringLiteral(" Vorschau "), this);
-    redtKopfText = new QTextEdit(grpVorschau);
+    redtKopfText = new TQELRichEdit(grpVorschau);
     redtKopfText->setObjectName(QStringLiteral("redtKopfText"));
     redtKopfText->setAcceptRichText(false);
     redtKopfText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -221,6 +222,7 @@ void TfrmMahnungSchreiben::FormCreate()
 void TfrmMahnungSchreiben::FormDestroy()
 {
     const QString kontext = QStringLiteral("TfrmMahnungSchreiben.FormDestroy");
+    qel_Guard(kontext, [&] { qel_ListenLoesen(this); }, false);
     qel_Guard(kontext, [&] { FOrgeMerkmaleDM.reset(); }, false);
     qel_Guard(kontext, [&] { Glob_WWSServerFactoryClass().MandListeServer_Freigeben(FMandListeServer, kontext); },
               false);

@@ -130,15 +130,60 @@ public:
     TQELStdSpeedButton* btnloeschen;
     TQELStdSpeedButton* btnPlatzhalter;
     TQELStdGroupBox* grpVorschau;
-    QTextEdit* redtKopfText;
+    TQELRichEdit* redtKopfText;
     TResBitBtn* btnUebernehmen;
     TResBitBtn* btnDrucken;
     TResBitBtn* btnAnhang;
     TResBitBtn* btnAbbrechen;
     TCalendarDialog dlgKalender;
 
-    // --- handlers
+    // --- editor (mahnungschreiben.cpp)
+    void DatumSetzen(QObject* Sender);
+    void edtZahlungszielExit(QObject* Sender);
+    void edtMahngebuerenExit(QObject* Sender);
+    void edtZinssatzExit(QObject* Sender);
+    void edtBeruecksichtigtExit(QObject* Sender);
+    void edtMahnungsdatumExit(QObject* Sender);
+    void vtGewaehltePostenChange(TVTVRList* Sender, TVirtualNode* Node);
     void actZurueckExecute();
+    void albNummerClick();
+    void btnUebernehmenClick();
+    void SummeOPBerechnen();
+    void Maske_Aktualisieren();
+    void Zahlungsziel_uebernehmen();
+    void Zahlungsziele_bestimmen();
+    void Spaltensichtbarkeit_Schalten_GewaehltePosten();
+
+    // --- text blocks (mahnungschreiben_texte.cpp)
+    void btnneuClick();
+    void btnbearbeitenClick();
+    void btnloeschenClick();
+    void btnPlatzhalterClick();
+    void vtTextbausteineChange(TVTVRList* Sender, TVirtualNode* Node);
+    void vtTextbausteineDblClick();
+    void redtKopfTextExit(QObject* Sender);
+    void actloeschenExecute();
+    void Textbausteine_Laden();
+    void Spaltensichtbarkeit_Schalten_Textbausteine();
+    void Textbaustein_Bearbeiten();
+    void TextbausteinLoeschen();
+    bool Textbaustein_testen(const QString& Kurztext, const QString& Text, TVirtualNode* Bearbeitet);
+    void Baustein_Selektieren(const TIntPair& Id);
+    void Textbaustein_uebernehmen();
+    void Text_Anzeigen();
+    void Text_uebernehmen();
+
+    // --- booking (mahnungschreiben_buchen.cpp)
+    void actBuchenExecute();
+    bool MahnungsStruktur_fuellen();
+
+    // --- printing (mahnungschreiben_drucken.cpp)
+    void actDruckenExecute();
+    void Drucken_Struktur();
+    static QString getBlobText(const QString& Text, int N);
+
+    // --- attachments (mahnungschreiben_anhang.cpp)
+    void actAnhangExecute();
 
 protected:
     void FormCreate();
@@ -147,6 +192,11 @@ protected:
 
 private:
     void aufbauen();
+    // Steps of FormShow.
+    void PosListe_Zeigen();
+    void VorgabenSetzen();
+    void Nur_bei_Lesen();
+    void Nur_bei_Schreiben();
 
     IQEL_MahnungEditServerRef FMahnungEditServer;
     IQEL_GPListenServerRef FGPListenServer;

@@ -1,6 +1,7 @@
 #include "mainu.h"
 
 #include "suite/programm.h"
+#include "suite/vtupdate.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -224,6 +225,7 @@ void Tfrmmainu::FormCreate()
 
 void Tfrmmainu::FormDestroy()
 {
+    qel_Guard(QStringLiteral("Tfrmmainu.FormDestroy"), [&] { qel_ListenLoesen(this); }, false);
     FWartemaske.reset();
     qel_Guard(QStringLiteral("Tfrmmainu.FormDestroy"), [&] { Fuebergabeliste.reset(); }, false);
     qel_Guard(QStringLiteral("Tfrmmainu.FormDestroy"),

@@ -292,6 +292,20 @@ TEST_F(DatabaseTest, TransactionsRollBackUnlessTheOutermostCommits)
     einfuegen(6);
     t.Commit();
     EXPECT_EQ(rechner(), 3);
+
+    // Closing inside a transaction discards it; one begun on the new connection starts afresh.
+    {
+        TTransaktion alt;
+        einfuegen(7);
+        TSuiteDatenbank::Schliessen();
+        TSuiteDatenbank::Oeffnen(suite.Konfiguration());
+        EXPECT_THROW(alt.Commit(), EQELError);
+    }
+    {
+        TTransaktion neu;
+        einfuegen(8);
+    }
+    EXPECT_EQ(rechner(), 3);
 }
 
 TEST_F(DatabaseTest, QueriesReportSqlErrorsAsExceptions)

@@ -280,6 +280,15 @@ void TQELStdEdit::contextMenuEvent(QContextMenuEvent* event)
         Eingabehilfe();
 }
 
+TQELRichEdit::TQELRichEdit(QWidget* parent) : QTextEdit(parent) {}
+
+void TQELRichEdit::focusOutEvent(QFocusEvent* event)
+{
+    QTextEdit::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        emit Exit(this);
+}
+
 // --- menu button bar ----------------------------------------------------------
 
 TButtons::TButtons(QWidget* parent) : QWidget(parent), m_layout(new QVBoxLayout(this))

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QVector>
 
@@ -145,6 +146,19 @@ private:
     int m_decimals = 2;
     bool m_tausender = false;
     QString m_programmText;  // last text the program wrote: not range checked
+};
+
+// Rich-text edit that reports leaving it.
+class TQELRichEdit : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit TQELRichEdit(QWidget* parent = nullptr);
+
+signals:
+    void Exit(QObject* sender);
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
 };
 
 // Menu button bar of a main menu.

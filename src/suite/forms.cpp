@@ -4,6 +4,16 @@
 #include <QScreen>
 #include <QShowEvent>
 
+// Outside any namespace: the macro declares a global function.
+static void suiteRessourcenLaden()
+{
+    static const bool geladen = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    Q_UNUSED(geladen);
+}
+
 namespace {
 TModalHandler& modalHandler()
 {
@@ -14,6 +24,7 @@ TModalHandler& modalHandler()
 
 TQELForm::TQELForm(QWidget* parent) : QDialog(parent)
 {
+    suiteRessourcenLaden();
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 

@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
 
 QString TSuiteKonfiguration::StandardPfad()
 {
@@ -21,6 +23,10 @@ static QString osBenutzer()
     QString u = QString::fromLocal8Bit(qgetenv("USER"));
     if (u.isEmpty())
         u = QString::fromLocal8Bit(qgetenv("LOGNAME"));
+    if (u.isEmpty()) {
+        if (const passwd* pw = getpwuid(geteuid()))
+            u = QString::fromLocal8Bit(pw->pw_name);
+    }
     if (u.isEmpty())
         u = QStringLiteral("unbekannt");
     return u;

@@ -144,3 +144,9 @@ bool qel_strmatch(const QString& a, const QString& b)
 {
     return a.simplified().compare(b.simplified(), Qt::CaseInsensitive) == 0;
 }
+
+QString Formatiere_Belegnummer_String(const QString& phase, int lfdNr, int wirtschaftsJahr, int rNr, int, const QString&,
+                                      int)
+{
+    return QStringLiteral("%1 %2-%3 %4").arg(phase).arg(lfdNr).arg(wirtschaftsJahr).arg(rNr);
+}

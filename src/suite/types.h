@@ -86,3 +86,7 @@ int qel_mmToTwips(double mm);
 
 // The suite's case- and blank-insensitive string comparison.
 bool qel_strmatch(const QString& a, const QString& b);
+
+// Document number text: phase, running number, "-", fiscal year, computer number ("AOP 4711-2026 1").
+QString Formatiere_Belegnummer_String(const QString& phase, int lfdNr, int wirtschaftsJahr, int rNr, int i = 0,
+                                      const QString& s = QString(), int j = 0);

@@ -13,3 +13,14 @@ public:
 private:
     TVTVRList* m_view;
 };
+
+// Detaches every list view of a window from its table; called before the servers owning the
+// tables are given back, since the views outlive the window's destruction code.
+inline void qel_ListenLoesen(QWidget* fenster)
+{
+    for (TVTVRList* v : fenster->findChildren<TVTVRList*>()) {
+        TVTUpdate u(v);
+        v->Clear();
+        v->SetVRList(nullptr);
+    }
+}

@@ -1,5 +1,7 @@
 #include "mahnunghistorie.h"
 
+#include "../vtupdate.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -33,6 +35,7 @@ TfrmMahnungHistorie::TfrmMahnungHistorie()
 
 TfrmMahnungHistorie::~TfrmMahnungHistorie()
 {
+    qel_Guard(QStringLiteral("TfrmMahnungHistorie.FormDestroy"), [&] { qel_ListenLoesen(this); }, false);
     qel_Guard(QStringLiteral("TfrmMahnungHistorie.FormDestroy"),
               [&] { Glob_ServerFactoryClass().MahnungEditServer_Freigeben(FMahnungEditServer); }, false);
 }

@@ -58,6 +58,8 @@ QString fehlerText(const QSqlError& e)
 // Only the outermost TTransaktion talks to the database.
 int g_transaktionsTiefe = 0;
 bool g_transaktionAbgebrochen = false;
+// Closing the connection ends every transaction; objects of an older connection then do nothing.
+int g_verbindungsNr = 0;
 
 // Connection parameters of the last opened database, for messages.
 QString g_datenbankName;
@@ -165,6 +167,7 @@ void TSuiteDatenbank::Schliessen()
     }
     g_transaktionsTiefe = 0;
     g_transaktionAbgebrochen = false;
+    ++g_verbindungsNr;
     QSqlDatabase::removeDatabase(kVerbindung);
 }
 
@@ -473,11 +476,12 @@ TTransaktion::TTransaktion()
     }
     ++g_transaktionsTiefe;
     m_offen = true;
+    m_verbindung = g_verbindungsNr;
 }
 
 TTransaktion::~TTransaktion()
 {
-    if (!m_offen)
+    if (!m_offen || m_verbindung != g_verbindungsNr)
         return;
     --g_transaktionsTiefe;
     if (g_transaktionsTiefe > 0) {
@@ -501,6 +505,8 @@ void TTransaktion::Commit()
 {
     if (!m_offen)
         throw EQELError(QStringLiteral("Die Transaktion ist bereits abgeschlossen."));
+    if (m_verbindung != g_verbindungsNr)
+        throw EQELError(QStringLiteral("Die Verbindung zur Datenbank wurde während der Transaktion geschlossen."));
     if (g_transaktionsTiefe > 1) {
         m_offen = false;
         --g_transaktionsTiefe;

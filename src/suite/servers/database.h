@@ -66,6 +66,7 @@ public:
 
 private:
     bool m_offen = false;
+    int m_verbindung = 0;  // which connection it was begun on
 };
 
 // Money is stored in cents.

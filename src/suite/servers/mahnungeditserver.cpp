@@ -1,182 +1,65 @@
 #include "mahnungeditserver.h"
 
-#include "nichtverfuegbar.h"
+#include "database.h"
+#include "postencache.h"
+
+TMahnungEditServer::TMahnungEditServer() = default;
+TMahnungEditServer::~TMahnungEditServer() = default;
 
 namespace {
-const char* const kServer = "Mahnungsserver";
+TPostenMahnDaten mahnDaten(int rechnerNr, int transNr, int lfdNr)
+{
+    if (auto d = TPostenCache::Instance().Lesen(rechnerNr, transNr, lfdNr))
+        return *d;
+    if (auto d = TPostenCache::AusDatenbank(rechnerNr, transNr, lfdNr))
+        return *d;
+    throw EQELError(QStringLiteral("Der Offene Posten %1/%2/%3 existiert nicht.").arg(rechnerNr).arg(transNr).arg(lfdNr));
+}
+}  // namespace
+
+TDateTime TMahnungEditServer::Aktuelles_Zahlungsziel(int rechnerNr, int transNr, int lfdNr)
+{
+    return mahnDaten(rechnerNr, transNr, lfdNr).AktuellesZahlungsziel;
 }
 
-bool TMahnungEditServer::Textbausteine_Abfragen()
+bool TMahnungEditServer::Ist_Zentralreguliert(int rechnerNr, int transNr, int lfdNr)
 {
-    qel_NichtVerfuegbar(kServer, "Textbausteine_Abfragen");
+    return mahnDaten(rechnerNr, transNr, lfdNr).Zentralreguliert;
 }
 
-TVRList* TMahnungEditServer::Textbausteine_Liste()
+TVRList* TMahnungEditServer::Mahnhistorie_Liste(int rechnerNr, int transNr, int lfdNr)
 {
-    qel_NichtVerfuegbar(kServer, "Textbausteine_Liste");
-}
-
-int TMahnungEditServer::Spalte_TB_Kurztext()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_TB_Kurztext");
-}
-
-int TMahnungEditServer::Spalte_TB_ID()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_TB_ID");
-}
-
-int TMahnungEditServer::Spalte_TB_Text()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_TB_Text");
-}
-
-bool TMahnungEditServer::Textbaustein_Anlegen(const QString&, const QString&)
-{
-    qel_NichtVerfuegbar(kServer, "Textbaustein_Anlegen");
-}
-
-bool TMahnungEditServer::Textbaustein_Aendern(const TIntPair&, const QString&, const QString&)
-{
-    qel_NichtVerfuegbar(kServer, "Textbaustein_Aendern");
-}
-
-bool TMahnungEditServer::Textbaustein_Entfernen(const TIntPair&)
-{
-    qel_NichtVerfuegbar(kServer, "Textbaustein_Entfernen");
-}
-
-bool TMahnungEditServer::Mahnungen_Buchen(TQEL_Mahnung_Beleg_Array&)
-{
-    qel_NichtVerfuegbar(kServer, "Mahnungen_Buchen");
-}
-
-bool TMahnungEditServer::Mahnungen_Abfragen(const TIntPair&, int, TDateTime, TDateTime)
-{
-    qel_NichtVerfuegbar(kServer, "Mahnungen_Abfragen");
-}
-
-bool TMahnungEditServer::Mahnung_Suchen_Belegnummer(const TIntPair&, int, int, int)
-{
-    qel_NichtVerfuegbar(kServer, "Mahnung_Suchen_Belegnummer");
-}
-
-TVRList* TMahnungEditServer::Mahnungen_Liste()
-{
-    qel_NichtVerfuegbar(kServer, "Mahnungen_Liste");
-}
-
-int TMahnungEditServer::Spalte_M_GepName()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_GepName");
-}
-
-int TMahnungEditServer::Spalte_Mahnungsdatum()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Mahnungsdatum");
-}
-
-int TMahnungEditServer::Spalte_MahnungsText()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_MahnungsText");
-}
-
-int TMahnungEditServer::Spalte_M_Belegnummer()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_Belegnummer");
-}
-
-int TMahnungEditServer::Spalte_M_Zusatz()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_Zusatz");
-}
-
-int TMahnungEditServer::Spalte_MahnungsID()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_MahnungsID");
-}
-
-int TMahnungEditServer::Spalte_M_GepNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_GepNr");
-}
-
-int TMahnungEditServer::Spalte_M_OrgeNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_OrgeNr");
-}
-
-int TMahnungEditServer::Spalte_Beruecksichtigt()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Beruecksichtigt");
-}
-
-int TMahnungEditServer::Spalte_M_LfdNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_LfdNr");
-}
-
-int TMahnungEditServer::Spalte_M_WirtschaftsJahr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_WirtschaftsJahr");
-}
-
-int TMahnungEditServer::Spalte_M_RNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_RNr");
-}
-
-bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair&)
-{
-    qel_NichtVerfuegbar(kServer, "Mahnung_Abfragen");
-}
-
-TVRList* TMahnungEditServer::Positionen_Liste()
-{
-    qel_NichtVerfuegbar(kServer, "Positionen_Liste");
-}
-
-int TMahnungEditServer::PosSpalte_BelegNr()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_BelegNr");
-}
-
-int TMahnungEditServer::PosSpalte_Datum()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Datum");
-}
-
-int TMahnungEditServer::PosSpalte_Zahlbarbis()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Zahlbarbis");
-}
-
-int TMahnungEditServer::PosSpalte_Saldo()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Saldo");
-}
-
-int TMahnungEditServer::PosSpalte_Mahnstufe()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Mahnstufe");
-}
-
-int TMahnungEditServer::PosSpalte_Mahngebuehren()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Mahngebuehren");
-}
-
-int TMahnungEditServer::PosSpalte_Verzugszins()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Verzugszins");
-}
-
-TDateTime TMahnungEditServer::Aktuelles_Zahlungsziel(int, int, int)
-{
-    qel_NichtVerfuegbar(kServer, "Aktuelles_Zahlungsziel");
-}
-
-bool TMahnungEditServer::Ist_Zentralreguliert(int, int, int)
-{
-    qel_NichtVerfuegbar(kServer, "Ist_Zentralreguliert");
+    if (!m_historie) {
+        m_historie = std::make_unique<TVRList>();
+        struct {
+            const char* name;
+            int typ;
+            bool geld;
+            int breite;
+        } const spalten[] = {{"Mahnungsdatum", CVR_Date, false, 100}, {"Mahnstufe", CVR_Integer, false, 80},
+                             {"Mahnnummer", CVR_Text, false, 130},   {"Mahngebühren", CVR_Number, true, 100},
+                             {"Verzugszinsen", CVR_Number, true, 100}, {"Neues Zahlungsziel", CVR_Date, false, 120}};
+        for (const auto& s : spalten) {
+            TVRColumn& c = m_historie->ColumnAdd();
+            c.Name = QString::fromUtf8(s.name);
+            c.DataType = s.typ;
+            c.Formatted = s.geld;
+            c.Format = s.geld ? QStringLiteral("%n") : QString();
+            c.Integer = s.breite;
+        }
+    }
+    m_historie->RowsClear();
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT m.mahnungsdatum, mp.mahnstufe, m.beleg_lfdnr, m.wirtschaftsjahr, m.beleg_rnr, "
+        "mp.mahngebuehren_cent, mp.verzugszins_cent, mp.zahlbar_bis "
+        "FROM mahnung_position mp JOIN mahnung m ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr "
+        "WHERE mp.op_rechner_nr = ? AND mp.op_trans_nr = ? AND mp.op_lfd_nr = ? "
+        "ORDER BY m.mahnungsdatum, mp.mahnstufe"));
+    q.Bind({rechnerNr, transNr, lfdNr}).Exec();
+    while (q.Next()) {
+        const QString nummer = Formatiere_Belegnummer_String(QStringLiteral("AOP"), q.Int(2), q.Int(3), q.Int(4));
+        m_historie->RowAdd({TVRItem(q.Double(0)), TVRItem(qint64(q.Int(1))), TVRItem(nummer),
+                            TVRItem(qel_Betrag(q.Int64(5))), TVRItem(qel_Betrag(q.Int64(6))), TVRItem(q.Double(7))});
+    }
+    return m_historie.get();
 }

@@ -1,11 +1,16 @@
-// The dunning server: text blocks, booking and booked dunnings.
+// The dunning server: text blocks, booking, booked dunnings and the dunning data of open items.
 #pragma once
 
 #include "interfaces.h"
 
-// Not built yet: every call raises ENichtVerfuegbar.
+#include <memory>
+
 class TMahnungEditServer : public IQEL_MahnungEditServer {
 public:
+    TMahnungEditServer();
+    ~TMahnungEditServer() override;
+
+    // Text blocks (mahnungeditserver_texte.cpp)
     bool Textbausteine_Abfragen() override;
     TVRList* Textbausteine_Liste() override;
     int Spalte_TB_Kurztext() override;
@@ -14,7 +19,11 @@ public:
     bool Textbaustein_Anlegen(const QString& kurztext, const QString& text) override;
     bool Textbaustein_Aendern(const TIntPair& id, const QString& kurztext, const QString& text) override;
     bool Textbaustein_Entfernen(const TIntPair& id) override;
+
+    // Booking (mahnungeditserver_buchen.cpp)
     bool Mahnungen_Buchen(TQEL_Mahnung_Beleg_Array& mahnungen) override;
+
+    // Booked dunnings (mahnungeditserver_liste.cpp)
     bool Mahnungen_Abfragen(const TIntPair& mandant, int rechner, TDateTime von, TDateTime bis) override;
     bool Mahnung_Suchen_Belegnummer(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr) override;
     TVRList* Mahnungen_Liste() override;
@@ -39,6 +48,15 @@ public:
     int PosSpalte_Mahnstufe() override;
     int PosSpalte_Mahngebuehren() override;
     int PosSpalte_Verzugszins() override;
+
+    // Dunning data of open items (mahnungeditserver.cpp)
     TDateTime Aktuelles_Zahlungsziel(int rechnerNr, int transNr, int lfdNr) override;
     bool Ist_Zentralreguliert(int rechnerNr, int transNr, int lfdNr) override;
+    TVRList* Mahnhistorie_Liste(int rechnerNr, int transNr, int lfdNr) override;
+
+private:
+    std::unique_ptr<TVRList> m_textbausteine;
+    std::unique_ptr<TVRList> m_mahnungen;
+    std::unique_ptr<TVRList> m_positionen;
+    std::unique_ptr<TVRList> m_historie;
 };

@@ -1,167 +1,153 @@
 #include "zahlungeditserver.h"
 
-#include "nichtverfuegbar.h"
+#include "database.h"
+#include "postencache.h"
+
+#include <cmath>
 
 namespace {
-const char* const kServer = "Zahlungsserver";
+struct SpaltenDef {
+    const char* name;
+    int typ;
+    bool geld;
+    bool sichtbar;
+};
+const SpaltenDef kSpalten[opSpaltenAnzahl] = {
+    {"Geschäftspartner", CVR_Text, false, true},   {"Belegnummer", CVR_Text, false, true},
+    {"Rechnungsdatum", CVR_Date, false, true},     {"Soll", CVR_Number, true, true},
+    {"Haben", CVR_Number, true, true},             {"Saldo", CVR_Number, true, true},
+    {"Zahlungsziel", CVR_Date, false, true},       {"Kommentar", CVR_Text, false, true},
+    {"Mahnstufe", CVR_Integer, false, true},       {"GeschäftspartnerNr", CVR_Text, false, false},
+    {"RechnerNummer", CVR_Integer, false, false},  {"TransaktionsNummer", CVR_Integer, false, false},
+    {"LfdNummer", CVR_Integer, false, false},      {"Währung", CVR_Text, false, false},
+    {"Buchungsperiode", CVR_Integer, false, false}, {"Kostenstelle", CVR_Text, false, false},
+    {"Belegart", CVR_Text, false, false},          {"Konto", CVR_Text, false, false},
+    {"Partnernummer", CVR_Integer, false, false},  {"Tage überfällig", CVR_Integer, false, false},
+    {"Skonto", CVR_Number, true, false},           {"Skonto bis", CVR_Date, false, false},
+    {"Letzte Zahlung", CVR_Date, false, false},    {"Kontaktperson", CVR_Text, false, false},
+    {"Ort", CVR_Text, false, false},               {"Urspr. Zahlungsziel", CVR_Date, false, false},
+    {"Letzte Mahnung", CVR_Date, false, false},    {"Zentralreguliert", CVR_Text, false, false},
+    {"Mandant", CVR_Text, false, false},           {"Anschrift", CVR_Text, false, false},
+};
+
+QString belegartenFilter(const QVector<TSRVTyp>& typen)
+{
+    QStringList arten;
+    for (TSRVTyp t : typen) {
+        if (t == TSRVTyp::srvAlle)
+            return QString();
+        if (t == TSRVTyp::srvDebitoren)
+            arten << QStringLiteral("'RE'") << QStringLiteral("'GS'");
+        else if (t == TSRVTyp::srvKreditoren)
+            arten << QStringLiteral("'ER'");
+    }
+    if (arten.isEmpty())
+        return QString();
+    return QStringLiteral(" AND op.belegart IN (%1)").arg(arten.join(QLatin1Char(',')));
 }
 
-bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair&, const TIntPair&, TDateTime, TDateTime, int, TDateTime, TDateTime, const QVector<TSRVTyp>&, int, int)
+QString paarText(int rnr, int lnr) { return qel_TIntPair2String(TIntPair{rnr, lnr}); }
+}  // namespace
+
+TZahlungEditServer::TZahlungEditServer() : m_liste(std::make_unique<TVRList>()) { spaltenAnlegen(); }
+
+TZahlungEditServer::~TZahlungEditServer() = default;
+
+void TZahlungEditServer::spaltenAnlegen()
 {
-    qel_NichtVerfuegbar(kServer, "OffenePosten_Abfragen");
+    for (const SpaltenDef& d : kSpalten) {
+        TVRColumn& c = m_liste->ColumnAdd();
+        c.Name = QString::fromUtf8(d.name);
+        c.DataType = d.typ;
+        c.Formatted = d.geld;
+        c.Format = d.geld ? QStringLiteral("%n") : QString();
+        c.Flag1 = d.sichtbar;
+        c.Flag2 = false;
+    }
 }
 
-TVRList* TZahlungEditServer::OffenePosten_Liste()
+bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TIntPair& gep, TDateTime von,
+                                               TDateTime bis, int modus, TDateTime stichtag,
+                                               TDateTime zahlungsStichtag, const QVector<TSRVTyp>& typen,
+                                               int nurOffene, int mitZentralreguliert)
 {
-    qel_NichtVerfuegbar(kServer, "OffenePosten_Liste");
-}
+    m_liste->RowsClear();
+    TPostenCache& cache = TPostenCache::Instance();
+    cache.Leeren();
+    if (!IntPairDefined(mandant))
+        return false;
+    const QString datumSpalte = modus == 1 ? QStringLiteral("op.zahlungsziel") : QStringLiteral("op.belegdatum");
+    QString sql = QStringLiteral(
+        "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, gp.name, gp.rnr, gp.lnr, op.belegnummer, op.belegdatum, "
+        "op.soll_cent, op.haben_cent, op.zahlungsziel, op.kommentar, op.mahnstufe, op.zentralreguliert, "
+        "op.waehrung, op.buchungsperiode, op.kostenstelle, op.belegart, op.konto, gp.nr, op.skonto_cent, "
+        "op.skonto_bis, op.letzte_zahlung, op.kontakt_rnr, op.kontakt_lnr, o.ort, gp.orge_rnr, gp.orge_lnr, "
+        "(SELECT MAX(mp.zahlbar_bis) FROM mahnung_position mp WHERE mp.op_rechner_nr = op.rechner_nr "
+        "  AND mp.op_trans_nr = op.trans_nr AND mp.op_lfd_nr = op.lfd_nr AND mp.mahnstufe = op.mahnstufe), "
+        "(SELECT MAX(m.mahnungsdatum) FROM mahnung_position mp JOIN mahnung m "
+        "  ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr WHERE mp.op_rechner_nr = op.rechner_nr "
+        "  AND mp.op_trans_nr = op.trans_nr AND mp.op_lfd_nr = op.lfd_nr) "
+        "FROM offener_posten op "
+        "JOIN geschaeftspartner gp ON gp.rnr = op.gep_rnr AND gp.lnr = op.gep_lnr "
+        "LEFT JOIN organisation o ON o.rnr = gp.orge_rnr AND o.lnr = gp.orge_lnr "
+        "WHERE op.mandant_rnr = ? AND op.mandant_lnr = ? AND %1 >= ? AND %1 <= ? AND op.belegdatum <= ?")
+                      .arg(datumSpalte);
+    if (IntPairDefined(gep))
+        sql += QStringLiteral(" AND op.gep_rnr = ? AND op.gep_lnr = ?");
+    if (nurOffene == 1)
+        sql += QStringLiteral(" AND op.soll_cent - op.haben_cent <> 0");
+    if (mitZentralreguliert != 1)
+        sql += QStringLiteral(" AND op.zentralreguliert = 0");
+    sql += belegartenFilter(typen);
+    sql += QStringLiteral(" ORDER BY gp.name, op.belegdatum, op.belegnummer, op.rechner_nr, op.trans_nr, op.lfd_nr");
 
-int TZahlungEditServer::Spalte_Gep()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Gep");
-}
-
-int TZahlungEditServer::Spalte_Belegnummer()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Belegnummer");
-}
-
-int TZahlungEditServer::Spalte_Datum()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Datum");
-}
-
-int TZahlungEditServer::Spalte_Haben()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Haben");
-}
-
-int TZahlungEditServer::Spalte_Soll()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Soll");
-}
-
-int TZahlungEditServer::Spalte_Saldo()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Saldo");
-}
-
-int TZahlungEditServer::Spalte_Zahlungsziel()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Zahlungsziel");
-}
-
-int TZahlungEditServer::Spalte_Kommentar()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Kommentar");
-}
-
-int TZahlungEditServer::Spalte_Mahnstufe()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Mahnstufe");
-}
-
-int TZahlungEditServer::Spalte_GepNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_GepNr");
-}
-
-int TZahlungEditServer::Spalte_RechnerNummer()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_RechnerNummer");
-}
-
-int TZahlungEditServer::Spalte_TransNummer()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_TransNummer");
-}
-
-int TZahlungEditServer::Spalte_LfdNummer()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_LfdNummer");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_01()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_01");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_02()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_02");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_03()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_03");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_04()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_04");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_05()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_05");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_06()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_06");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_07()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_07");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_08()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_08");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_09()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_09");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_10()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_10");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_11()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_11");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_12()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_12");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_13()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_13");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_14()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_14");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_15()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_15");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_16()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_16");
-}
-
-int TZahlungEditServer::Spalte_Verdeckt_17()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Verdeckt_17");
+    TSqlAbfrage q(sql);
+    q.Bind({mandant.RNr, mandant.LNr, von, bis, stichtag});
+    if (IntPairDefined(gep))
+        q.Bind({gep.RNr, gep.LNr});
+    q.Query().setForwardOnly(true);
+    q.Exec();
+    const QString mandantText = qel_TIntPair2String(mandant);
+    std::vector<TVRItem> zeile(opSpaltenAnzahl);
+    while (q.Next()) {
+        const int rechner = q.Int(0), trans = q.Int(1), lfd = q.Int(2);
+        const qint64 soll = q.Int64(8), haben = q.Int64(9);
+        const TDateTime ziel = q.Double(10);
+        const bool zentral = q.Int(13) != 0;
+        const QVariant mahnZiel = q.Wert(28);
+        const TDateTime aktuellesZiel = mahnZiel.isNull() ? ziel : mahnZiel.toDouble();
+        zeile[opGep] = q.Text(3);
+        zeile[opBelegnummer] = q.Text(6);
+        zeile[opDatum] = q.Double(7);
+        zeile[opSoll] = qel_Betrag(soll);
+        zeile[opHaben] = qel_Betrag(haben);
+        zeile[opSaldo] = qel_Betrag(soll - haben);
+        zeile[opZahlungsziel] = ziel;
+        zeile[opKommentar] = q.Text(11);
+        zeile[opMahnstufe] = qint64(q.Int(12));
+        zeile[opGepNr] = paarText(q.Int(4), q.Int(5));
+        zeile[opRechnerNummer] = qint64(rechner);
+        zeile[opTransNummer] = qint64(trans);
+        zeile[opLfdNummer] = qint64(lfd);
+        zeile[opWaehrung] = q.Text(14);
+        zeile[opBuchungsperiode] = qint64(q.Int(15));
+        zeile[opKostenstelle] = q.Text(16);
+        zeile[opBelegart] = q.Text(17);
+        zeile[opKonto] = q.Text(18);
+        zeile[opGepNummer] = qint64(q.Int(19));
+        zeile[opTageUeberfaellig] = qint64(std::max(0.0, std::floor(zahlungsStichtag - aktuellesZiel)));
+        zeile[opSkonto] = qel_Betrag(q.Int64(20));
+        zeile[opSkontoBis] = q.Double(21);
+        zeile[opLetzteZahlung] = q.Double(22);
+        zeile[opKontaktperson] = paarText(q.Int(23), q.Int(24));
+        zeile[opOrt] = q.Text(25);
+        zeile[opUrspruenglichesZiel] = ziel;
+        zeile[opLetzteMahnung] = q.Wert(29).isNull() ? TVRItem() : TVRItem(q.Wert(29).toDouble());
+        zeile[opZentralreguliert] = zentral ? QStringLiteral("J") : QStringLiteral("N");
+        zeile[opMandant] = mandantText;
+        zeile[opOrgeNr] = paarText(q.Int(26), q.Int(27));
+        m_liste->RowAdd(zeile, opSpaltenAnzahl - 1, m_liste->GetRowCount());
+        cache.Setzen(rechner, trans, lfd, TPostenMahnDaten{aktuellesZiel, zentral});
+    }
+    return true;
 }
