@@ -149,7 +149,7 @@ TEST_F(OffenePosten, DueDateModeFixesThePeriodAndFiltersByThreshold)
     EXPECT_TRUE(f->DatenEingelesen());
     EXPECT_EQ(sichtbar(f.get()).size(), 2);
 
-    verlassen(f->edtZahlungszielAlter, QStringLiteral("30"));
+    verlassen(f->edtZahlungszielAlter, QStringLiteral("20"));
     EXPECT_EQ(sichtbar(f.get()), QStringList{QStringLiteral("A1")});
     verlassen(f->edtZahlungszielAlter, QStringLiteral("x1"));
     EXPECT_TRUE(umg.Recorder->Enthaelt(QStringLiteral("Fehler beim Lesen des Alters!")));
@@ -207,7 +207,9 @@ TEST_F(OffenePosten, AnyCriterionChangeDisablesTheListUntilReload)
     EXPECT_FALSE(f->btnUebernehmen->isEnabled());
     EXPECT_FALSE(f->btnGepSearch->isEnabled());
     EXPECT_TRUE(f->btnSuchen->isEnabled());
-    QTest::keyClick(f->btnSuchen, Qt::Key_F4);
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
+    QTest::keyClick(f.get(), Qt::Key_F4);
     EXPECT_TRUE(f->DatenEingelesen());
     emit f->edtAlter->KeyDown(f->edtAlter, VK_RETURN);
     EXPECT_FALSE(f->DatenEingelesen());
