@@ -189,6 +189,8 @@ protected:
     void FormCreate();
     void FormShow() override;
     void FormDestroy();
+    // Esc and the close box end the window like "Abbrechen": OK once a booking succeeded.
+    void reject() override;
 
 private:
     void aufbauen();
@@ -197,6 +199,13 @@ private:
     void VorgabenSetzen();
     void Nur_bei_Lesen();
     void Nur_bei_Schreiben();
+    // The per-item values, the two letter dates and their calendar buttons.
+    void Eingaben_Schalten(bool Enable);
+    // A node made current without being selected (focus, mouse press) becomes the selected one,
+    // so that "the selected row" and the row the clerk sees are the same.
+    static void Auswahl_Festigen(TVTVRList* Liste, TVirtualNode* Node);
+    // Text blocks are listed by short text: a created block is found again by it.
+    void Baustein_Selektieren_Kurztext(const QString& Kurztext);
 
     IQEL_MahnungEditServerRef FMahnungEditServer;
     IQEL_GPListenServerRef FGPListenServer;
@@ -227,4 +236,6 @@ private:
     int FRNr = 0;
     QString FBelegnummer;
     TIntPair FMahnungsID;
+    // The documents as the server booked them: each partner's own document number for a later print.
+    TQEL_Mahnung_Beleg_Array FGebuchteMahnungen;
 };

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVector>
@@ -153,6 +154,15 @@ class TQELRichEdit : public QTextEdit {
     Q_OBJECT
 public:
     explicit TQELRichEdit(QWidget* parent = nullptr);
+
+    // The text as typed, lines ended by "\n". Unlike toPlainText it keeps non-breaking spaces.
+    QString PlainText() const
+    {
+        QString t = document()->toRawText();
+        t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        t.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        return t;
+    }
 
 signals:
     void Exit(QObject* sender);

@@ -3,6 +3,7 @@
 #include "info.h"
 #include "servers/database.h"
 #include "servers/interfaces.h"
+#include "servers/servermeldung.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -29,7 +30,17 @@ void TQELProgramm::Init(const QString& programmName, int, int, int, bool)
     m_name = programmName;
     m_konf = TSuiteKonfiguration::Laden();
     TSuiteDatenbank::Oeffnen(m_konf);
+    TSuiteDatenbank::SetRechnerNr(m_konf.Rechner);
+    TSuiteDatenbank::SetBenutzer(m_konf.Benutzer);
+    qel_SetServerMeldung([](const QString& text) { qel_Meldung(CMeldung_Hinweis, 991, text); });
     m_init = true;
+}
+
+void TQELProgramm::SetKonfiguration(const TSuiteKonfiguration& k)
+{
+    m_konf = k;
+    TSuiteDatenbank::SetRechnerNr(k.Rechner);
+    TSuiteDatenbank::SetBenutzer(k.Benutzer);
 }
 
 void TQELProgramm::ShowException(const std::exception_ptr& e, bool)

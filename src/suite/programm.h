@@ -22,7 +22,7 @@ public:
     QString Benutzer() const { return m_konf.Benutzer; }
     QString ProgrammName() const { return m_name; }
     const TSuiteKonfiguration& Konfiguration() const { return m_konf; }
-    void SetKonfiguration(const TSuiteKonfiguration& k) { m_konf = k; }
+    void SetKonfiguration(const TSuiteKonfiguration& k);
 
     // Current client of the program.
     TIntPair AktMandant() const { return m_aktMandant; }

@@ -561,3 +561,16 @@ TIntPair qel_NeueSchluessel(const QString& bereich, int rechnerNr, int anzahl)
 }
 
 QString qel_TextNorm(const QString& text) { return text.simplified().toLower(); }
+
+namespace {
+int g_rechnerNr = 1;
+QString g_benutzer;
+}
+
+void TSuiteDatenbank::SetBenutzer(const QString& benutzer) { g_benutzer = benutzer; }
+
+QString TSuiteDatenbank::Benutzer() { return g_benutzer; }
+
+void TSuiteDatenbank::SetRechnerNr(int rechnerNr) { g_rechnerNr = rechnerNr; }
+
+int TSuiteDatenbank::RechnerNr() { return g_rechnerNr; }

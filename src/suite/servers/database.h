@@ -25,6 +25,12 @@ public:
     static bool Offen();
 
     static QSqlDatabase Verbindung();
+    // This workstation's computer number: numbers and keys made here carry it.
+    static void SetRechnerNr(int rechnerNr);
+    static int RechnerNr();
+    // The signed-in user, recorded with what is booked.
+    static void SetBenutzer(const QString& benutzer);
+    static QString Benutzer();
     static bool IstPostgres();
     static int SchemaVersion();  // version stored in the database, 0 when it has none
     // Version stored in the configured database, read without changing it (opens and closes the

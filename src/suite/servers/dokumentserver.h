@@ -1,12 +1,24 @@
-// The attachment server: files stored with a document.
+// The attachment server: files stored with a document, content kept in the suite database.
 #pragma once
 
 #include "interfaces.h"
 
-// Not built yet: every call raises ENichtVerfuegbar.
 class TDokumentServer : public IQEL_DokumentServer {
 public:
+    // Largest attachment the suite stores.
+    static constexpr qint64 MaxGroesse = 50LL * 1024 * 1024;
+
+    // Takes the list to store; replaces one taken before.
     void Dokumente_Uebernehmen(const TDocListe& liste) override;
+    // Stores the new attachments and removes the marked ones, all or nothing. Raises EQELError with
+    // a German text when an attachment is refused (too large, unreadable, a name with path parts).
     bool Dokumente_Speichern() override;
+    // The attachments of a document, oldest first; the content only when asked for.
     TDocListe Dokumente_Lesen(const TIntPair& besitzer, bool mitInhalt) override;
+
+    // True for a bare file name (no folder part, not "." or "..").
+    static bool IstBlosserDateiname(const QString& name);
+
+private:
+    TDocListe m_liste;
 };

@@ -197,6 +197,7 @@ struct TQEL_DocAnh {
     TDateTime Zeit = 0;
     QString Benutzer;
     bool Entfernen = false;  // stored attachment to remove
+    QString Quelldatei;      // new attachment: file on disk the server reads the content from when Inhalt is empty
 };
 using TDocListe = std::vector<TQEL_DocAnh>;
 void DocListe_Clear(TDocListe& liste);

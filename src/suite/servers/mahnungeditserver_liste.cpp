@@ -1,127 +1,267 @@
+// The dunning server: booked dunnings of a client, one found by its number, and its positions.
 #include "mahnungeditserver.h"
 
-#include "nichtverfuegbar.h"
+#include "database.h"
+
+#include <QHash>
 
 namespace {
-const char* const kServer = "Mahnungsserver";
+
+// Columns of the list of booked dunnings.
+enum : int {
+    mlGepName = 0,
+    mlMahnungsdatum,
+    mlMahnungsText,
+    mlBelegnummer,
+    mlZusatz,
+    mlMahnungsID,
+    mlGepNr,
+    mlOrgeNr,
+    mlBeruecksichtigt,
+    mlLfdNr,
+    mlWirtschaftsJahr,
+    mlRNr,
+    mlSpaltenAnzahl
+};
+
+// Columns of the positions of one dunning.
+enum : int {
+    mpBelegNr = 0,
+    mpDatum,
+    mpZahlbarbis,
+    mpSaldo,
+    mpMahnstufe,
+    mpMahngebuehren,
+    mpVerzugszins,
+    mpSpaltenAnzahl
+};
+
+struct SpaltenDef {
+    const char* name;
+    int typ;
+    bool geld;
+    bool sichtbar;
+};
+
+const SpaltenDef kListenSpalten[mlSpaltenAnzahl] = {
+    {"Geschäftspartner", CVR_Text, false, true},  {"Mahnungsdatum", CVR_Date, false, true},
+    {"Mahnungstext", CVR_Text, false, false},     {"Belegnummer", CVR_Text, false, true},
+    {"Art / Betrag", CVR_Text, false, true},      {"MahnungsID", CVR_Text, false, false},
+    {"GeschäftspartnerNr", CVR_Text, false, false}, {"OrganisationsNr", CVR_Text, false, false},
+    {"Berücksichtigt bis", CVR_Date, false, false}, {"Lfd. Nr.", CVR_Integer, false, false},
+    {"Wirtschaftsjahr", CVR_Integer, false, false}, {"Rechnernummer", CVR_Integer, false, false},
+};
+
+const SpaltenDef kPositionsSpalten[mpSpaltenAnzahl] = {
+    {"Belegnummer", CVR_Text, false, true},    {"Rechnungsdatum", CVR_Date, false, true},
+    {"Zahlbar bis", CVR_Date, false, true},    {"Saldo", CVR_Number, true, true},
+    {"Mahnstufe", CVR_Integer, false, true},   {"Mahngebühren", CVR_Number, true, true},
+    {"Verzugszinsen", CVR_Number, true, true},
+};
+
+std::unique_ptr<TVRList> neueTabelle(const SpaltenDef* spalten, int anzahl)
+{
+    auto liste = std::make_unique<TVRList>();
+    for (int i = 0; i < anzahl; ++i) {
+        TVRColumn& c = liste->ColumnAdd();
+        c.Name = QString::fromUtf8(spalten[i].name);
+        c.DataType = spalten[i].typ;
+        c.Formatted = spalten[i].geld;
+        c.Format = spalten[i].geld ? QStringLiteral("%n") : QString();
+        c.Flag1 = spalten[i].sichtbar;
+    }
+    return liste;
 }
 
-bool TMahnungEditServer::Mahnungen_Abfragen(const TIntPair&, int, TDateTime, TDateTime)
+// Sums and levels of a dunning's positions.
+struct TPosSumme {
+    qint64 Cent = 0;
+    int MinStufe = 0;
+    int MaxStufe = 0;
+    QString Waehrung;
+};
+
+// "Zahlungserinnerung" for first dunnings only, "Mahnung" for later ones only, both when mixed.
+QString mahnungsArt(const TPosSumme& s)
 {
-    qel_NichtVerfuegbar(kServer, "Mahnungen_Abfragen");
+    if (s.MaxStufe <= 1)
+        return QStringLiteral("Zahlungserinnerung");
+    if (s.MinStufe > 1)
+        return QStringLiteral("Mahnung");
+    return QStringLiteral("Zahlungserinnerung / Mahnung");
 }
 
-bool TMahnungEditServer::Mahnung_Suchen_Belegnummer(const TIntPair&, int, int, int)
+QString zusatz(const TPosSumme& s)
 {
-    qel_NichtVerfuegbar(kServer, "Mahnung_Suchen_Belegnummer");
+    const QString waehrung = s.Waehrung.isEmpty() ? QStringLiteral("EUR") : s.Waehrung;
+    return mahnungsArt(s) + QLatin1Char(' ') + qel_FormatMoney(qel_Betrag(s.Cent)) + QLatin1Char(' ') + waehrung;
 }
 
-TVRList* TMahnungEditServer::Mahnungen_Liste()
+quint64 schluessel(int rnr, int lnr) { return (quint64(quint32(rnr)) << 32) | quint32(lnr); }
+
+// The same restriction applies to the dunnings and to their positions' sums: each query names the
+// dunning table "m".
+QHash<quint64, TPosSumme> positionsSummen(const QString& bedingung, const QVariantList& werte)
 {
-    qel_NichtVerfuegbar(kServer, "Mahnungen_Liste");
+    TSqlAbfrage q(QStringLiteral(
+                      "SELECT mp.mahnung_rnr, mp.mahnung_lnr, "
+                      "SUM(mp.saldo_cent + mp.mahngebuehren_cent + mp.verzugszins_cent), "
+                      "MIN(mp.mahnstufe), MAX(mp.mahnstufe), MIN(op.waehrung) "
+                      "FROM mahnung m JOIN mahnung_position mp ON mp.mahnung_rnr = m.rnr AND mp.mahnung_lnr = m.lnr "
+                      "LEFT JOIN offener_posten op ON op.rechner_nr = mp.op_rechner_nr "
+                      "AND op.trans_nr = mp.op_trans_nr AND op.lfd_nr = mp.op_lfd_nr "
+                      "WHERE %1 GROUP BY mp.mahnung_rnr, mp.mahnung_lnr")
+                      .arg(bedingung));
+    for (const QVariant& w : werte)
+        q.Bind(w);
+    q.Query().setForwardOnly(true);
+    q.Exec();
+    QHash<quint64, TPosSumme> summen;
+    while (q.Next())
+        summen.insert(schluessel(q.Int(0), q.Int(1)), TPosSumme{q.Int64(2), q.Int(3), q.Int(4), q.Text(5)});
+    return summen;
 }
 
-int TMahnungEditServer::Spalte_M_GepName()
+void mahnungenLesen(TVRList& liste, const QString& bedingung, const QVariantList& werte)
 {
-    qel_NichtVerfuegbar(kServer, "Spalte_M_GepName");
+    const QHash<quint64, TPosSumme> summen = positionsSummen(bedingung, werte);
+    TSqlAbfrage q(QStringLiteral(
+                      "SELECT m.rnr, m.lnr, gp.name, m.mahnungsdatum, m.mahnungstext, m.beleg_lfdnr, m.wirtschaftsjahr, "
+                      "m.beleg_rnr, m.gep_rnr, m.gep_lnr, m.orge_rnr, m.orge_lnr, m.beruecksichtigt "
+                      "FROM mahnung m LEFT JOIN geschaeftspartner gp ON gp.rnr = m.gep_rnr AND gp.lnr = m.gep_lnr "
+                      "WHERE %1 ORDER BY m.mahnungsdatum, m.wirtschaftsjahr, m.beleg_rnr, m.beleg_lfdnr")
+                      .arg(bedingung));
+    for (const QVariant& w : werte)
+        q.Bind(w);
+    q.Query().setForwardOnly(true);
+    q.Exec();
+    while (q.Next()) {
+        const int lfd = q.Int(5), wj = q.Int(6), rnr = q.Int(7);
+        std::vector<TVRItem> zeile(mlSpaltenAnzahl);
+        zeile[mlGepName] = q.Text(2);
+        zeile[mlMahnungsdatum] = q.Double(3);
+        zeile[mlMahnungsText] = q.Text(4);
+        zeile[mlBelegnummer] = Formatiere_Belegnummer_String(QStringLiteral("AOP"), lfd, wj, rnr);
+        zeile[mlZusatz] = zusatz(summen.value(schluessel(q.Int(0), q.Int(1))));
+        zeile[mlMahnungsID] = qel_TIntPair2String(TIntPair{q.Int(0), q.Int(1)});
+        zeile[mlGepNr] = qel_TIntPair2String(TIntPair{q.Int(8), q.Int(9)});
+        zeile[mlOrgeNr] = qel_TIntPair2String(TIntPair{q.Int(10), q.Int(11)});
+        zeile[mlBeruecksichtigt] = q.Double(12);
+        zeile[mlLfdNr] = qint64(lfd);
+        zeile[mlWirtschaftsJahr] = qint64(wj);
+        zeile[mlRNr] = qint64(rnr);
+        liste.RowAdd(std::move(zeile));
+    }
 }
 
-int TMahnungEditServer::Spalte_Mahnungsdatum()
+TVRList& mahnungenTabelle(std::unique_ptr<TVRList>& tabelle)
 {
-    qel_NichtVerfuegbar(kServer, "Spalte_Mahnungsdatum");
+    if (!tabelle)
+        tabelle = neueTabelle(kListenSpalten, mlSpaltenAnzahl);
+    return *tabelle;
 }
 
-int TMahnungEditServer::Spalte_MahnungsText()
+TVRList& positionenTabelle(std::unique_ptr<TVRList>& tabelle)
 {
-    qel_NichtVerfuegbar(kServer, "Spalte_MahnungsText");
+    if (!tabelle)
+        tabelle = neueTabelle(kPositionsSpalten, mpSpaltenAnzahl);
+    return *tabelle;
 }
 
-int TMahnungEditServer::Spalte_M_Belegnummer()
+void zeilenUebernehmen(const TVRList& von, TVRList& nach)
 {
-    qel_NichtVerfuegbar(kServer, "Spalte_M_Belegnummer");
+    nach.RowsClear();
+    for (int r = 0; r < von.GetRowCount(); ++r) {
+        std::vector<TVRItem> zeile(von.GetColumnCount());
+        for (int c = 0; c < von.GetColumnCount(); ++c)
+            zeile[c] = von.GetCell(r, c);
+        nach.RowAdd(std::move(zeile));
+    }
 }
 
-int TMahnungEditServer::Spalte_M_Zusatz()
+}  // namespace
+
+bool TMahnungEditServer::Mahnungen_Abfragen(const TIntPair& mandant, int rechner, TDateTime von, TDateTime bis)
 {
-    qel_NichtVerfuegbar(kServer, "Spalte_M_Zusatz");
+    TVRList& liste = mahnungenTabelle(m_mahnungen);
+    liste.RowsClear();
+    if (!IntPairDefined(mandant) || bis < von)
+        return false;
+    QString bedingung = QStringLiteral(
+        "m.mandant_rnr = ? AND m.mandant_lnr = ? AND m.mahnungsdatum >= ? AND m.mahnungsdatum <= ?");
+    QVariantList werte{mandant.RNr, mandant.LNr, von, bis};
+    if (rechner > 0) {
+        bedingung += QStringLiteral(" AND m.beleg_rnr = ?");
+        werte << rechner;
+    }
+    mahnungenLesen(liste, bedingung, werte);
+    return true;
 }
 
-int TMahnungEditServer::Spalte_MahnungsID()
+bool TMahnungEditServer::Mahnung_Suchen_Belegnummer(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr)
 {
-    qel_NichtVerfuegbar(kServer, "Spalte_MahnungsID");
+    // Numbers are unique per client only, so the client must match as well.
+    const auto treffer = neueTabelle(kListenSpalten, mlSpaltenAnzahl);
+    mahnungenLesen(*treffer,
+                   QStringLiteral("m.beleg_lfdnr = ? AND m.wirtschaftsjahr = ? AND m.beleg_rnr = ? "
+                                  "AND m.mandant_rnr = ? AND m.mandant_lnr = ?"),
+                   {lfdNr, wirtschaftsJahr, rNr, mandant.RNr, mandant.LNr});
+    // A miss leaves the list as it is: a view may still show it while the clerk reads the message.
+    if (treffer->GetRowCount() == 0)
+        return false;
+    zeilenUebernehmen(*treffer, mahnungenTabelle(m_mahnungen));
+    return true;
 }
 
-int TMahnungEditServer::Spalte_M_GepNr()
+TVRList* TMahnungEditServer::Mahnungen_Liste() { return &mahnungenTabelle(m_mahnungen); }
+
+int TMahnungEditServer::Spalte_M_GepName() { return mlGepName; }
+int TMahnungEditServer::Spalte_Mahnungsdatum() { return mlMahnungsdatum; }
+int TMahnungEditServer::Spalte_MahnungsText() { return mlMahnungsText; }
+int TMahnungEditServer::Spalte_M_Belegnummer() { return mlBelegnummer; }
+int TMahnungEditServer::Spalte_M_Zusatz() { return mlZusatz; }
+int TMahnungEditServer::Spalte_MahnungsID() { return mlMahnungsID; }
+int TMahnungEditServer::Spalte_M_GepNr() { return mlGepNr; }
+int TMahnungEditServer::Spalte_M_OrgeNr() { return mlOrgeNr; }
+int TMahnungEditServer::Spalte_Beruecksichtigt() { return mlBeruecksichtigt; }
+int TMahnungEditServer::Spalte_M_LfdNr() { return mlLfdNr; }
+int TMahnungEditServer::Spalte_M_WirtschaftsJahr() { return mlWirtschaftsJahr; }
+int TMahnungEditServer::Spalte_M_RNr() { return mlRNr; }
+
+bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair& mahnungsId)
 {
-    qel_NichtVerfuegbar(kServer, "Spalte_M_GepNr");
+    TVRList& liste = positionenTabelle(m_positionen);
+    liste.RowsClear();
+    if (!IntPairDefined(mahnungsId))
+        return false;
+    TSqlAbfrage kopf(QStringLiteral("SELECT COUNT(*) FROM mahnung WHERE rnr = ? AND lnr = ?"));
+    kopf.Bind({mahnungsId.RNr, mahnungsId.LNr}).Exec();
+    if (!kopf.Next() || kopf.Int(0) == 0)
+        return false;
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT belegnummer, belegdatum, zahlbar_bis, saldo_cent, mahnstufe, mahngebuehren_cent, verzugszins_cent "
+        "FROM mahnung_position WHERE mahnung_rnr = ? AND mahnung_lnr = ? ORDER BY pos"));
+    q.Bind({mahnungsId.RNr, mahnungsId.LNr}).Exec();
+    while (q.Next()) {
+        std::vector<TVRItem> zeile(mpSpaltenAnzahl);
+        zeile[mpBelegNr] = q.Text(0);
+        zeile[mpDatum] = q.Double(1);
+        zeile[mpZahlbarbis] = q.Double(2);
+        zeile[mpSaldo] = qel_Betrag(q.Int64(3));
+        zeile[mpMahnstufe] = qint64(q.Int(4));
+        zeile[mpMahngebuehren] = qel_Betrag(q.Int64(5));
+        zeile[mpVerzugszins] = qel_Betrag(q.Int64(6));
+        liste.RowAdd(std::move(zeile));
+    }
+    return true;
 }
 
-int TMahnungEditServer::Spalte_M_OrgeNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_OrgeNr");
-}
+TVRList* TMahnungEditServer::Positionen_Liste() { return &positionenTabelle(m_positionen); }
 
-int TMahnungEditServer::Spalte_Beruecksichtigt()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_Beruecksichtigt");
-}
-
-int TMahnungEditServer::Spalte_M_LfdNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_LfdNr");
-}
-
-int TMahnungEditServer::Spalte_M_WirtschaftsJahr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_WirtschaftsJahr");
-}
-
-int TMahnungEditServer::Spalte_M_RNr()
-{
-    qel_NichtVerfuegbar(kServer, "Spalte_M_RNr");
-}
-
-bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair&)
-{
-    qel_NichtVerfuegbar(kServer, "Mahnung_Abfragen");
-}
-
-TVRList* TMahnungEditServer::Positionen_Liste()
-{
-    qel_NichtVerfuegbar(kServer, "Positionen_Liste");
-}
-
-int TMahnungEditServer::PosSpalte_BelegNr()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_BelegNr");
-}
-
-int TMahnungEditServer::PosSpalte_Datum()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Datum");
-}
-
-int TMahnungEditServer::PosSpalte_Zahlbarbis()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Zahlbarbis");
-}
-
-int TMahnungEditServer::PosSpalte_Saldo()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Saldo");
-}
-
-int TMahnungEditServer::PosSpalte_Mahnstufe()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Mahnstufe");
-}
-
-int TMahnungEditServer::PosSpalte_Mahngebuehren()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Mahngebuehren");
-}
-
-int TMahnungEditServer::PosSpalte_Verzugszins()
-{
-    qel_NichtVerfuegbar(kServer, "PosSpalte_Verzugszins");
-}
+int TMahnungEditServer::PosSpalte_BelegNr() { return mpBelegNr; }
+int TMahnungEditServer::PosSpalte_Datum() { return mpDatum; }
+int TMahnungEditServer::PosSpalte_Zahlbarbis() { return mpZahlbarbis; }
+int TMahnungEditServer::PosSpalte_Saldo() { return mpSaldo; }
+int TMahnungEditServer::PosSpalte_Mahnstufe() { return mpMahnstufe; }
+int TMahnungEditServer::PosSpalte_Mahngebuehren() { return mpMahngebuehren; }
+int TMahnungEditServer::PosSpalte_Verzugszins() { return mpVerzugszins; }

@@ -1,0 +1,130 @@
+#include "kopftextpopup.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+// Same limit as the short-text column of the suite's text-block table.
+constexpr int kKurztextLaenge = 120;
+}
+
+Tkopftextpopupfrm::Tkopftextpopupfrm()
+{
+    aufbauen();
+    QELFormInit(QStringLiteral("kopftextpopupfrm"), true);
+    SetMitKurztext(false);
+    SetMitPlatzhaltern(false);
+}
+
+void Tkopftextpopupfrm::aufbauen()
+{
+    pnlHeader = new TQELHeaderPanel(QStringLiteral("Textbaustein"), this);
+    edtKurztext = new TQELStdEdit(TEditTyp::Text, this);
+    edtKurztext->setObjectName(QStringLiteral("edtKurztext"));
+    edtKurztext->setMaxLength(kKurztextLaenge);
+    alblKurztext = new TQELAttachLabel(QStringLiteral("&Kurztext:"), edtKurztext, this);
+    redtText = new TQELRichEdit(this);
+    redtText->setObjectName(QStringLiteral("redtText"));
+    redtText->setAcceptRichText(false);
+    redtText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    alblText = new TQELAttachLabel(QStringLiteral("&Text:"), redtText, this);
+    btnHeute = new TResBitBtn(QStringLiteral("#Heute"), QKeySequence(), this);
+    btnHeute->setToolTip(QStringLiteral("Platzhalter für das heutige Datum einfügen"));
+    btnBeruecksichtigt = new TResBitBtn(QStringLiteral("#Berücksichtigt"), QKeySequence(), this);
+    btnBeruecksichtigt->setToolTip(QStringLiteral("Platzhalter für das Berücksichtigungsdatum einfügen"));
+    btnOK = new TResBitBtn(QStringLiteral("OK"), QKeySequence(Qt::CTRL | Qt::Key_Return), this);
+    btnOK->setToolTip(QStringLiteral("Speichern (Strg+Eingabe)"));
+    btnAbbrechen = new TResBitBtn(QStringLiteral("Abbrechen"), QKeySequence(), this);
+    btnAbbrechen->setToolTip(QStringLiteral("Abbrechen (Esc)"));
+    for (TResBitBtn* b : {btnHeute, btnBeruecksichtigt})
+        b->setFocusPolicy(Qt::NoFocus);  // the cursor stays in the text
+
+    auto* felder = new QGridLayout;
+    felder->addWidget(alblKurztext, 0, 0);
+    felder->addWidget(edtKurztext, 0, 1);
+    felder->addWidget(alblText, 1, 0, Qt::AlignTop);
+    felder->addWidget(redtText, 1, 1);
+    felder->setRowStretch(1, 1);
+    auto* knoepfe = new QHBoxLayout;
+    knoepfe->addWidget(btnHeute);
+    knoepfe->addWidget(btnBeruecksichtigt);
+    knoepfe->addStretch(1);
+    knoepfe->addWidget(btnOK);
+    knoepfe->addWidget(btnAbbrechen);
+    for (TResBitBtn* b : {btnOK, btnAbbrechen})
+        b->setMinimumWidth(100);
+    auto* innen = new QVBoxLayout;
+    innen->setContentsMargins(10, 8, 10, 10);
+    innen->addLayout(felder, 1);
+    innen->addLayout(knoepfe);
+    auto* aussen = new QVBoxLayout(this);
+    aussen->setContentsMargins(0, 0, 0, 0);
+    aussen->addWidget(pnlHeader);
+    aussen->addLayout(innen, 1);
+    setMinimumSize(480, 320);
+    resize(600, 420);
+
+    connect(btnOK, &QPushButton::clicked, this, &Tkopftextpopupfrm::btnOKClick);
+    connect(btnAbbrechen, &QPushButton::clicked, this, &Tkopftextpopupfrm::btnAbbrechenClick);
+    connect(btnHeute, &QPushButton::clicked, this, [this] { Platzhalter_Einfuegen(QStringLiteral("#Heute")); });
+    connect(btnBeruecksichtigt, &QPushButton::clicked, this,
+            [this] { Platzhalter_Einfuegen(QStringLiteral("#Berücksichtigt")); });
+}
+
+QString Tkopftextpopupfrm::Kurztext() const { return edtKurztext->text(); }
+
+void Tkopftextpopupfrm::SetKurztext(const QString& v) { edtKurztext->setText(v); }
+
+QString Tkopftextpopupfrm::Text() const { return redtText->PlainText(); }
+
+void Tkopftextpopupfrm::SetText(const QString& v) { redtText->setPlainText(v); }
+
+void Tkopftextpopupfrm::SetMitKurztext(bool v)
+{
+    FMitKurztext = v;
+    alblKurztext->setVisible(v);
+    edtKurztext->setVisible(v);
+}
+
+void Tkopftextpopupfrm::SetMitPlatzhaltern(bool v)
+{
+    FMitPlatzhaltern = v;
+    btnHeute->setVisible(v);
+    btnBeruecksichtigt->setVisible(v);
+}
+
+void Tkopftextpopupfrm::SetCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+    pnlHeader->setText(caption);
+}
+
+void Tkopftextpopupfrm::FormShow()
+{
+    qel_Guard(QStringLiteral("Tkopftextpopupfrm.FormShow"), [&] {
+        // A new block starts with its name, a shown-again one where the clerk left off.
+        if (FMitKurztext && edtKurztext->text().isEmpty())
+            ActivateControl(edtKurztext);
+        else
+            ActivateControl(redtText);
+    });
+}
+
+void Tkopftextpopupfrm::btnOKClick()
+{
+    qel_Guard(QStringLiteral("Tkopftextpopupfrm.btnOKClick"), [&] { SetModalResult(mrOk); });
+}
+
+void Tkopftextpopupfrm::btnAbbrechenClick()
+{
+    qel_Guard(QStringLiteral("Tkopftextpopupfrm.btnAbbrechenClick"), [&] { SetModalResult(mrCancel); });
+}
+
+void Tkopftextpopupfrm::Platzhalter_Einfuegen(const QString& Platzhalter)
+{
+    qel_Guard(QStringLiteral("Tkopftextpopupfrm.Platzhalter_Einfuegen"), [&] {
+        redtText->insertPlainText(Platzhalter);
+        ActivateControl(redtText);
+    });
+}
