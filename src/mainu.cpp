@@ -190,18 +190,7 @@ void Tfrmmainu::aufbauen()
     connect(btnHistorie, &QPushButton::clicked, this, &Tfrmmainu::actMahnungHistorieExecute);
     connect(btnAbbrechen, &QPushButton::clicked, this, &Tfrmmainu::actZurueckExecute);
 
-    dlgGepSuche.Darstellung_Spalten = {CQEL_GPSuchErgebnis_NameFormatted, CQEL_GPSuchErgebnis_Ort,
-                                       CQEL_GPSuchErgebnis_Strasse, CQEL_GPSuchErgebnis_Land};
-    dlgGepSuche.SuchArt = TGpSuchArt::saAllgemein;
-    dlgGepSuche.SuchInit = false;
-    dlgGepSuche.SuchExit = true;
-    dlgGepSuche.AutoStart = false;
-    dlgGepSuche.AutoUebername = false;
-    dlgGepSuche.EditsVisible = true;
-    dlgGepSuche.AllowNeuanlage = false;
-    dlgGepSuche.AllowUngefiltert = true;
-    dlgGepSuche.ActiveOnly = true;
-    dlgGepSuche.CheckboxenSupport = false;
+    // The partner search keeps its defaults: name, city, street, country; active partners only.
 
     // The list and its buttons start disabled until the first load.
     for (QWidget* w : std::initializer_list<QWidget*>{btnAuswahlUmkehren, btnAuswahlAlle, btnHistorie, btnUebernehmen,

@@ -327,7 +327,8 @@ TEST_F(OffenePosten, HandOverBuildsTheTransferTableInListOrder)
         EXPECT_DOUBLE_EQ(l->GetCellValueAsFloat(1, 10), 2.5);  // level 3
         EXPECT_DOUBLE_EQ(l->GetCellValueAsFloat(2, 10), 0.0);  // level 1
         EXPECT_DOUBLE_EQ(l->GetCellValueAsFloat(0, 6), 250.5);
-        EXPECT_EQ(l->GetCellValueAsInteger(0, 7), 0);
+        // The editor has set the terms from the dunning date by now: level 2 gets five days.
+        EXPECT_DOUBLE_EQ(l->GetCellValueAsDate(0, 7), kHeute + 5);
         EXPECT_EQ(l->GetCellValueAsString(0, 1), qel_TIntPair2String(alpha));
         EXPECT_DOUBLE_EQ(l->GetCellValueAsDate(0, 3), kHeute - 68);
         return mrCancel;

@@ -1,0 +1,139 @@
+// Open-items window with 100,000 open items of one client: load, filters, check all, hand-over, memory.
+#include "mahnungschreiben.h"
+#include "mainu.h"
+#include "suite/programm.h"
+#include "suite/servers/database.h"
+#include "suite/servers/demodaten.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+double messen(int laeufe, const std::function<void()>& vorher, const std::function<void()>& schritt)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < laeufe; ++i) {
+        if (vorher)
+            vorher();
+        QElapsedTimer t;
+        t.start();
+        schritt();
+        QApplication::processEvents();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return median(ms);
+}
+
+long spitzeKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& zeile : f.readAll().split('\n'))
+        if (zeile.startsWith("VmHWM:"))
+            return zeile.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+bool pruefe(const char* name, double wert, double ziel, const char* einheit = "ms")
+{
+    std::printf("%-48s %9.1f %s  (Ziel <= %.0f %s)%s\n", name, wert, einheit, ziel, einheit, wert <= ziel ? "" : "  VERFEHLT");
+    return wert <= ziel;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    TSuiteKonfiguration k;
+    k.Datenbank = dir.filePath(QStringLiteral("suite.db"));
+    k.Benutzer = QStringLiteral("bench");
+    k.LogDatei = dir.filePath(QStringLiteral("fehler.log"));
+    const QString ini = dir.filePath(QStringLiteral("suite.ini"));
+    k.Speichern(ini);
+    qputenv("QEL_SUITE_CONFIG", ini.toLocal8Bit());
+    TSuiteDatenbank::AnlegenOderAktualisieren(k);
+    TDemoOptionen opt;
+    opt.GrossMandantOP = 100000;
+    opt.Benutzer = QStringLiteral("bench");
+    DemoDaten_Erzeugen(opt);
+    QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
+    qel_SetModalHandler([](QDialog*) { return mrCancel; });
+
+    IQEL_MandListeServerRef mandanten;
+    Glob_WWSServerFactoryClass().MandListeServer_Holen(mandanten);
+    TMandantInfo gross;
+    for (const TMandantInfo& m : mandanten->Mandanten_Lesen())
+        if (m.Nr == 99)
+            gross = m;
+    Glob_WWSServerFactoryClass().MandListeServer_Freigeben(mandanten, QStringLiteral("bench"));
+    if (!IntPairDefined(gross.Id)) {
+        std::fprintf(stderr, "Benchmark-Mandant fehlt\n");
+        return 2;
+    }
+
+    Tfrmmainu f;
+    f.SetSelectedMandant(gross.Id);
+    f.SetSelectedMandant_Bez(gross.Name);
+    f.SetSelectedPeriodeVon(CDatum_01_01_2005);
+    f.SetSelectedPeriodeBis(qel_Now());
+    f.show();
+    const int zeilen = f.vtOffenePosten->NodeCount();
+    std::printf("Offene Posten geladen: %d\n", zeilen);
+    if (zeilen < 90000)
+        return 2;
+
+    bool ok = true;
+    ok &= pruefe("Offene_Posten_Laden (Median aus 5)", messen(5, nullptr, [&] { f.actAktualisierenExecute(); }), 1500);
+
+    // A partner of the client for the partner filter.
+    const TIntPair partner = qel_String2TIntPair(
+        f.vtOffenePosten->GetCellValueAsString(f.vtOffenePosten->GetFirst(), f.ZahlungEditServer()->Spalte_GepNr()));
+    ok &= pruefe("Geschäftspartner-Filter setzen",
+                 messen(7, [&] { f.SetSelectedGepNr(CLeeresIntPair); }, [&] {
+                     f.SetSelectedGepNr(partner);
+                     f.ZeilenSichtbarkeit_schalten();
+                 }),
+                 300);
+    ok &= pruefe("Geschäftspartner-Filter aufheben", messen(7, [&] { f.SetSelectedGepNr(partner); f.ZeilenSichtbarkeit_schalten(); },
+                                                           [&] { f.btnGepDeleteClick(); }),
+                 300);
+    ok &= pruefe("Zentralregulierung umschalten", messen(7, nullptr, [&] { f.cbxzentralregulierung->click(); }), 300);
+    ok &= pruefe("Alle auswählen", messen(7, [&] { f.actAuswahlaufhebenExecute(); }, [&] { f.btnAuswahlAlle->click(); }),
+                 200);
+
+    // Hand-over of 10,000 checked items (the editor is created and answered at once).
+    auto zehntausend = [&] {
+        f.actAuswahlaufhebenExecute();
+        f.vtOffenePosten->BeginUpdate();
+        int n = 0;
+        for (TVirtualNode* node = f.vtOffenePosten->GetFirstVisible(); node && n < 10000;
+             node = f.vtOffenePosten->GetNextVisible(node), ++n)
+            f.vtOffenePosten->SetCheckState(node, csCheckedNormal);
+        f.vtOffenePosten->EndUpdate();
+    };
+    ok &= pruefe("Übernehmen von 10.000 Posten", messen(5, zehntausend, [&] { f.actWeiterExecute(); }), 500);
+    if (!f.Uebergabeliste() || f.Uebergabeliste()->GetRowCount() != 10000) {
+        std::fprintf(stderr, "Übergabeliste hat nicht 10.000 Zeilen\n");
+        ok = false;
+    }
+    ok &= pruefe("Spitzenspeicher (VmHWM)", spitzeKb() / 1024.0, 400, "MB");
+    return ok ? 0 : 1;
+}

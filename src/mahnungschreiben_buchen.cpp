@@ -1,0 +1,132 @@
+// Dunning editor: building the dunning documents and booking them.
+#include "mahnungschreiben.h"
+
+namespace {
+QString kontext(const char* methode) { return QStringLiteral("TfrmMahnungSchreiben.") + QLatin1String(methode); }
+}  // namespace
+
+void TfrmMahnungSchreiben::actBuchenExecute()
+{
+    qel_Guard(kontext("actBuchenExecute"), [&] {
+        if (FGebucht)
+            return;  // a second booking of the same items would dun them twice
+        Text_uebernehmen();
+        if (FMahnungsText.isEmpty() &&
+            qel_Meldung(CMeldung_Frage, 981, QStringLiteral("Es wurde kein Text geschrieben. Trotzdem buchen?")) != mrYes)
+            return;
+        if (!MahnungsStruktur_fuellen()) {
+            qel_Meldung(CMeldung_Hinweis, 991, QStringLiteral("Buchen fehlgeschlagen!"));
+            return;
+        }
+        if (!FMahnungEditServer->Mahnungen_Buchen(FMahnungen))
+            return;
+        // The booking is committed: enter the booked state before anything else can fail.
+        FGebucht = true;
+        FGebuchteMahnungen = FMahnungen;
+        btnUebernehmen->setVisible(false);
+        btnUebernehmen->setEnabled(false);
+        btnDrucken->setVisible(true);
+        btnDrucken->setEnabled(true);
+        // Booked values are final: a later print must show what was booked.
+        Eingaben_Schalten(false);
+        if (!FMahnungen.empty()) {
+            FLfdNr = FMahnungen.front().LfdNr;
+            FWirtschaftsJahr = FMahnungen.front().WirtschaftsJahr;
+            FRNr = FMahnungen.front().RNr;
+        }
+        if (qel_Meldung(CMeldung_Frage, 981,
+                        QStringLiteral("Die Mahnungen wurden gebucht.\r\nSollen sie auch gedruckt werden?")) == mrYes)
+            Drucken_Struktur();
+    });
+}
+
+bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
+{
+    bool ergebnis = false;
+    qel_Guard(kontext("MahnungsStruktur_fuellen"), [&] {
+        FMahnungen.clear();
+        TDateTime mahnungsdatum = 0, beruecksichtigt = 0;
+        try {
+            mahnungsdatum = edtMahnungsdatum->GetAsDate();
+        } catch (const std::exception&) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Lesen des Mahnungsdatums."));
+            return;
+        }
+        try {
+            beruecksichtigt = edtBeruecksichtigt->GetAsDate();
+        } catch (const std::exception&) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Lesen des Berücksichtigungs-Datums."));
+            return;
+        }
+
+        auto Ist_Schon_Drin = [&](const TIntPair& gep) {
+            int index = -1;
+            qel_Guard(QStringLiteral("Ist_Schon_Drin"), [&] {
+                for (size_t i = 0; i < FMahnungen.size() && index < 0; ++i)
+                    if (IntPairEqual(FMahnungen[i].GepNr, gep))
+                        index = int(i);
+            });
+            return index;
+        };
+        auto Position_Einfuegen = [&](int index, const TQEL_Mahnung_Belegpositionen& pos) {
+            qel_Guard(QStringLiteral("Position_Einfuegen"), [&] { FMahnungen.at(size_t(index)).Positionen.push_back(pos); });
+        };
+
+        const bool schreiben = FModus == CQEL_Mahnungen_Schreiben;
+        TVTVRList* vt = vtGewaehltePosten;
+        for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n)) {
+            TQEL_Mahnung_Belegpositionen pos;
+            Init_TQEL_Mahnung_Belegpositionen(pos);
+            const TIntPair gep = schreiben ? qel_String2TIntPair(vt->GetCellValueAsString(n, FColGepNr)) : FSelectedGepNr;
+            if (schreiben) {
+                pos.RNr = int32_t(vt->GetCellValueAsInteger(n, FColRNr));
+                pos.TransNr = int32_t(vt->GetCellValueAsInteger(n, FColTransNr));
+                pos.LfdNr = int16_t(vt->GetCellValueAsInteger(n, FColLNr));
+            }
+            pos.ZahlbarBis = vt->GetCellValueAsDate(n, FColZahlbarbis);
+            pos.Mahnstufe = int32_t(vt->GetCellValueAsInteger(n, FColMahnstufe)) + (schreiben ? 1 : 0);
+            pos.Saldo = vt->GetCellValueAsFloat(n, FColSaldo);
+            pos.Mahngebuehren = vt->GetCellValueAsFloat(n, FColMahngebuehren);
+            pos.Verzugszins = vt->GetCellValueAsFloat(n, FColVerzugszins);
+            pos.Belegnummer = vt->GetCellValueAsString(n, FColBelegNr);
+            pos.Belegdatum = vt->GetCellValueAsDate(n, FColDatum);
+
+            int index = Ist_Schon_Drin(gep);
+            if (index < 0) {
+                TQEL_Mahnung_Beleg beleg;
+                beleg.Mandant = FSelectedMandant;
+                beleg.GepNr = gep;
+                // The organisation is the same for all items of a partner: asked once per document.
+                if (!schreiben)
+                    beleg.OrgeNr = FSelectedOrgeNr;
+                else if (!FGPListenServer->Gep_Lesen(gep, beleg.OrgeNr))
+                    throw EQELError(QStringLiteral("Der Geschäftspartner des Belegs %1 ist nicht bekannt.")
+                                        .arg(pos.Belegnummer));
+                beleg.Mahnungsdatum = mahnungsdatum;
+                beleg.Beruecksichtigt = beruecksichtigt;
+                beleg.MahnungsText = FMahnungsText;
+                FMahnungen.push_back(std::move(beleg));
+                index = int(FMahnungen.size()) - 1;
+            }
+            Position_Einfuegen(index, pos);
+        }
+
+        if (schreiben && FGebucht) {
+            // Each letter keeps the number its own document was booked with.
+            for (TQEL_Mahnung_Beleg& beleg : FMahnungen)
+                for (const TQEL_Mahnung_Beleg& gebucht : FGebuchteMahnungen)
+                    if (IntPairEqual(gebucht.GepNr, beleg.GepNr)) {
+                        beleg.LfdNr = gebucht.LfdNr;
+                        beleg.WirtschaftsJahr = gebucht.WirtschaftsJahr;
+                        beleg.RNr = gebucht.RNr;
+                        break;
+                    }
+        } else if ((FRNr != 0 || FLfdNr != 0 || FWirtschaftsJahr != 0) && !FMahnungen.empty()) {
+            FMahnungen.front().LfdNr = FLfdNr;
+            FMahnungen.front().WirtschaftsJahr = FWirtschaftsJahr;
+            FMahnungen.front().RNr = FRNr;
+        }
+        ergebnis = true;
+    });
+    return ergebnis;
+}
