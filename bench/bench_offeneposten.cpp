@@ -101,6 +101,13 @@ int main(int argc, char** argv)
         return 2;
 
     bool ok = true;
+    // The server's share of a load, for orientation.
+    const double abfrage = messen(3, nullptr, [&] {
+        const QVector<TSRVTyp> typen{TSRVTyp::srvDebitoren};
+        f.ZahlungEditServer()->OffenePosten_Abfragen(gross.Id, CLeeresIntPair, CDatum_01_01_2005, qel_Now(), 0,
+                                                     qel_Now(), qel_Now(), typen, 1, 1);
+    });
+    std::printf("%-48s %9.1f ms\n", "davon OffenePosten_Abfragen", abfrage);
     ok &= pruefe("Offene_Posten_Laden (Median aus 5)", messen(5, nullptr, [&] { f.actAktualisierenExecute(); }), 1500);
 
     // A partner of the client for the partner filter.

@@ -508,7 +508,9 @@ struct TBeleg {
 };
 
 // Invoices of one client from 01.01.2005 up to today, about half of them in the last year.
-void postenAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, const TMandantDaten& m, int anzahl, int heute)
+// alleOffen: every item stays unpaid (the benchmark client's items all count as open).
+void postenAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, const TMandantDaten& m, int anzahl, int heute,
+                  bool alleOffen = false)
 {
     const int start = int(CDatum_01_01_2005);
     std::vector<TBeleg> belege;
@@ -558,10 +560,10 @@ void postenAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, const TMandan
             double letzteZahlung = 0;
             QString kommentar;
             int stufe = 0;
-            const double bezahlt = alter > 730 ? 0.85 : alter > 365 ? 0.7 : alter > 60 ? 0.5 : 0.2;
+            const double bezahlt = alleOffen ? 0.0 : alter > 730 ? 0.85 : alter > 365 ? 0.7 : alter > 60 ? 0.5 : 0.2;
             if (b.gutschrift) {
                 haben = anteil;
-                if (z.Chance(0.5)) {
+                if (!alleOffen && z.Chance(0.5)) {
                     soll = anteil;  // settled against an invoice
                     letzteZahlung = std::min(heute, b.datum + z.Zwischen(5, 60));
                 }
@@ -685,7 +687,7 @@ void DemoDaten_Erzeugen(const TDemoOptionen& opt)
     }
     if (opt.GrossMandantOP > 0) {
         const TMandantDaten m = mandantAnlegen(w, z, kBenchmarkFirma, opt);
-        postenAnlegen(w, z, kBenchmarkFirma, m, opt.GrossMandantOP, heute);
+        postenAnlegen(w, z, kBenchmarkFirma, m, opt.GrossMandantOP, heute, true);
     }
 
     textbausteineAnlegen();

@@ -3,6 +3,7 @@
 #include "database.h"
 #include "postencache.h"
 
+#include <QHash>
 #include <cmath>
 
 namespace {
@@ -47,6 +48,47 @@ QString belegartenFilter(const QVector<TSRVTyp>& typen)
 }
 
 QString paarText(int rnr, int lnr) { return qel_TIntPair2String(TIntPair{rnr, lnr}); }
+
+struct TPostenSchluessel {
+    int r, t, l;
+    bool operator==(const TPostenSchluessel& o) const { return r == o.r && t == o.t && l == o.l; }
+};
+size_t qHash(const TPostenSchluessel& k, size_t seed) { return qHashMulti(seed, k.r, k.t, k.l); }
+
+// What the booked dunnings say about one item.
+struct TMahnStand {
+    QVector<std::pair<int, TDateTime>> Ziele;  // (level, granted term)
+    TDateTime LetzteMahnung = 0;
+    // The term granted by the dunning that brought the item to its current level.
+    TDateTime ZielFuerStufe(int stufe, TDateTime eigenesZiel) const
+    {
+        TDateTime ziel = 0;
+        bool gefunden = false;
+        for (const auto& [s, z] : Ziele)
+            if (s == stufe && (!gefunden || z > ziel)) {
+                ziel = z;
+                gefunden = true;
+            }
+        return gefunden ? ziel : eigenesZiel;
+    }
+};
+
+// All dunning positions of a client in one pass, instead of two lookups per listed item.
+QHash<TPostenSchluessel, TMahnStand> mahnStaende(const TIntPair& mandant)
+{
+    QHash<TPostenSchluessel, TMahnStand> staende;
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT mp.op_rechner_nr, mp.op_trans_nr, mp.op_lfd_nr, mp.mahnstufe, mp.zahlbar_bis, m.mahnungsdatum "
+        "FROM mahnung_position mp JOIN mahnung m ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr "
+        "WHERE m.mandant_rnr = ? AND m.mandant_lnr = ?"));
+    q.Bind({mandant.RNr, mandant.LNr}).Exec();
+    while (q.Next()) {
+        TMahnStand& s = staende[TPostenSchluessel{q.Int(0), q.Int(1), q.Int(2)}];
+        s.Ziele.append({q.Int(3), q.Double(4)});
+        s.LetzteMahnung = std::max(s.LetzteMahnung, q.Double(5));
+    }
+    return staende;
+}
 }  // namespace
 
 TZahlungEditServer::TZahlungEditServer() : m_liste(std::make_unique<TVRList>()) { spaltenAnlegen(); }
@@ -81,12 +123,7 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
         "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, gp.name, gp.rnr, gp.lnr, op.belegnummer, op.belegdatum, "
         "op.soll_cent, op.haben_cent, op.zahlungsziel, op.kommentar, op.mahnstufe, op.zentralreguliert, "
         "op.waehrung, op.buchungsperiode, op.kostenstelle, op.belegart, op.konto, gp.nr, op.skonto_cent, "
-        "op.skonto_bis, op.letzte_zahlung, op.kontakt_rnr, op.kontakt_lnr, o.ort, gp.orge_rnr, gp.orge_lnr, "
-        "(SELECT MAX(mp.zahlbar_bis) FROM mahnung_position mp WHERE mp.op_rechner_nr = op.rechner_nr "
-        "  AND mp.op_trans_nr = op.trans_nr AND mp.op_lfd_nr = op.lfd_nr AND mp.mahnstufe = op.mahnstufe), "
-        "(SELECT MAX(m.mahnungsdatum) FROM mahnung_position mp JOIN mahnung m "
-        "  ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr WHERE mp.op_rechner_nr = op.rechner_nr "
-        "  AND mp.op_trans_nr = op.trans_nr AND mp.op_lfd_nr = op.lfd_nr) "
+        "op.skonto_bis, op.letzte_zahlung, op.kontakt_rnr, op.kontakt_lnr, o.ort, gp.orge_rnr, gp.orge_lnr "
         "FROM offener_posten op "
         "JOIN geschaeftspartner gp ON gp.rnr = op.gep_rnr AND gp.lnr = op.gep_lnr "
         "LEFT JOIN organisation o ON o.rnr = gp.orge_rnr AND o.lnr = gp.orge_lnr "
@@ -101,6 +138,7 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
     sql += belegartenFilter(typen);
     sql += QStringLiteral(" ORDER BY gp.name, op.belegdatum, op.belegnummer, op.rechner_nr, op.trans_nr, op.lfd_nr");
 
+    const QHash<TPostenSchluessel, TMahnStand> mahnungen = mahnStaende(mandant);
     TSqlAbfrage q(sql);
     q.Bind({mandant.RNr, mandant.LNr, von, bis, stichtag});
     if (IntPairDefined(gep))
@@ -114,8 +152,10 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
         const qint64 soll = q.Int64(8), haben = q.Int64(9);
         const TDateTime ziel = q.Double(10);
         const bool zentral = q.Int(13) != 0;
-        const QVariant mahnZiel = q.Wert(28);
-        const TDateTime aktuellesZiel = mahnZiel.isNull() ? ziel : mahnZiel.toDouble();
+        const int mahnstufe = q.Int(12);
+        const auto stand = mahnungen.constFind(TPostenSchluessel{rechner, trans, lfd});
+        const bool gemahnt = stand != mahnungen.constEnd();
+        const TDateTime aktuellesZiel = gemahnt ? stand->ZielFuerStufe(mahnstufe, ziel) : ziel;
         zeile[opGep] = q.Text(3);
         zeile[opBelegnummer] = q.Text(6);
         zeile[opDatum] = q.Double(7);
@@ -124,7 +164,7 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
         zeile[opSaldo] = qel_Betrag(soll - haben);
         zeile[opZahlungsziel] = ziel;
         zeile[opKommentar] = q.Text(11);
-        zeile[opMahnstufe] = qint64(q.Int(12));
+        zeile[opMahnstufe] = qint64(mahnstufe);
         zeile[opGepNr] = paarText(q.Int(4), q.Int(5));
         zeile[opRechnerNummer] = qint64(rechner);
         zeile[opTransNummer] = qint64(trans);
@@ -142,7 +182,7 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
         zeile[opKontaktperson] = paarText(q.Int(23), q.Int(24));
         zeile[opOrt] = q.Text(25);
         zeile[opUrspruenglichesZiel] = ziel;
-        zeile[opLetzteMahnung] = q.Wert(29).isNull() ? TVRItem() : TVRItem(q.Wert(29).toDouble());
+        zeile[opLetzteMahnung] = gemahnt ? TVRItem(stand->LetzteMahnung) : TVRItem();
         zeile[opZentralreguliert] = zentral ? QStringLiteral("J") : QStringLiteral("N");
         zeile[opMandant] = mandantText;
         zeile[opOrgeNr] = paarText(q.Int(26), q.Int(27));
