@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -45,6 +46,9 @@ const char* const kHilfe =
     "Befehle:\n"
     "  init --db DATEI [--rechner N]    Einstellungsdatei schreiben und Datenbank anlegen\n"
     "                                   (ein relativer Pfad gilt ab dem Ordner der Einstellungsdatei)\n"
+    "  init --treiber QPSQL --db NAME [--host HOST] [--port N] [--dbbenutzer NAME] [--dbpasswort PW]\n"
+    "       [--rechner N]               dasselbe für eine gemeinsame PostgreSQL-Datenbank; fehlt sie,\n"
+    "                                   wird sie über die Datenbank \"postgres\" angelegt\n"
     "  create                           Datenbank anlegen oder aktualisieren\n"
     "  upgrade                          vorhandene Datenbank auf den Stand des Programms bringen\n"
     "  demo [--seed N] [--gross N] [--benutzer NAME]\n"
@@ -93,7 +97,10 @@ struct TAufruf {
 const QStringList kWertOptionen = {QStringLiteral("--config"), QStringLiteral("--db"), QStringLiteral("--rechner"),
                                    QStringLiteral("--seed"), QStringLiteral("--gross"), QStringLiteral("--benutzer"),
                                    QStringLiteral("--recht"), QStringLiteral("--filiale"), QStringLiteral("--art"),
-                                   QStringLiteral("--name"), QStringLiteral("--einstellung")};
+                                   QStringLiteral("--name"), QStringLiteral("--einstellung"),
+                                   // PostgreSQL connection of init
+                                   QStringLiteral("--treiber"), QStringLiteral("--host"), QStringLiteral("--port"),
+                                   QStringLiteral("--dbbenutzer"), QStringLiteral("--dbpasswort")};
 const QStringList kSchalter = {QStringLiteral("--standard"), QStringLiteral("--help"), QStringLiteral("-h")};
 
 TAufruf zerlegen(const QStringList& args)
@@ -205,21 +212,81 @@ void meldeVersion(int vorher, int nachher)
         err() << QStringLiteral("Die Datenbank wurde von Version %1 auf Version %2 aktualisiert.\n").arg(vorher).arg(nachher);
 }
 
-bool datenbankVorhanden(const TSuiteKonfiguration& k)
-{
-    return k.Treiber == QLatin1String("QPSQL") || QFileInfo::exists(k.Datenbank);
-}
+bool datenbankVorhanden(const TSuiteKonfiguration& k) { return TSuiteDatenbank::Vorhanden(k); }
 
 void anlegen(const TSuiteKonfiguration& k)
 {
-    const int vorher = datenbankVorhanden(k) && QFileInfo(k.Datenbank).size() > 0 ? TSuiteDatenbank::GespeicherteVersion(k) : 0;
+    const int vorher = datenbankVorhanden(k) ? TSuiteDatenbank::GespeicherteVersion(k) : 0;
     TSuiteDatenbank::AnlegenOderAktualisieren(k);
     meldeVersion(vorher, TSuiteDatenbank::SchemaVersion());
 }
 
+// The PostgreSQL connection options of init; SQLite takes none of them.
+void postgresOptionen(const TAufruf& a, TSuiteKonfiguration& k)
+{
+    k.Treiber = a.Option(QStringLiteral("--treiber")).value_or(QStringLiteral("QSQLITE")).toUpper();
+    if (k.Treiber != QLatin1String("QSQLITE") && k.Treiber != QLatin1String("QPSQL"))
+        throw EAufruf(QStringLiteral("--treiber kennt nur QSQLITE und QPSQL, nicht '%1'.").arg(k.Treiber));
+    const QStringList verbindung = {QStringLiteral("--host"), QStringLiteral("--port"), QStringLiteral("--dbbenutzer"),
+                                    QStringLiteral("--dbpasswort")};
+    if (k.Treiber == QLatin1String("QSQLITE")) {
+        for (const QString& o : verbindung)
+            if (a.Option(o))
+                throw EAufruf(QStringLiteral("Die Option %1 gilt nur mit --treiber QPSQL.").arg(o));
+        k.Host.clear();
+        k.Port = 0;
+        k.DbBenutzer.clear();
+        k.DbPasswort.clear();
+        return;
+    }
+    k.Host = a.Option(QStringLiteral("--host")).value_or(QString());
+    k.Port = a.Option(QStringLiteral("--port")) ? ganzzahl(*a.Option(QStringLiteral("--port")), QStringLiteral("Der Port"), 1, 65535) : 0;
+    k.DbBenutzer = a.Option(QStringLiteral("--dbbenutzer")).value_or(QString());
+    k.DbPasswort = a.Option(QStringLiteral("--dbpasswort")).value_or(QString());
+}
+
+// The shipped letter layouts: next to an installed program, or in the source tree of a build.
+QString mitgelieferteLayouts()
+{
+    QStringList kandidaten;
+    if (!qEnvironmentVariableIsEmpty("MAHNWESEN_LAYOUTS"))
+        kandidaten << qEnvironmentVariable("MAHNWESEN_LAYOUTS");
+    const QString exe = QCoreApplication::applicationDirPath();
+    kandidaten << exe + QStringLiteral("/../share/mahnwesen/reports") << exe + QStringLiteral("/../../reports")
+               << exe + QStringLiteral("/../reports");
+    for (const QString& k : kandidaten)
+        if (QFileInfo::exists(QDir(k).filePath(QStringLiteral("mahnung.html"))))
+            return QDir(k).absolutePath();
+    return QString();
+}
+
+// Copies the shipped layouts into the report folder; files already there (perhaps edited) stay.
+void layoutsInstallieren(const TSuiteKonfiguration& k)
+{
+    const QString quelle = mitgelieferteLayouts();
+    if (quelle.isEmpty()) {
+        err() << QStringLiteral("Hinweis: Die mitgelieferten Briefvorlagen wurden nicht gefunden (MAHNWESEN_LAYOUTS).\n");
+        return;
+    }
+    if (k.BerichtsOrdner.isEmpty() || !QDir().mkpath(k.BerichtsOrdner))
+        throw EQELError(QStringLiteral("Der Berichtsordner kann nicht angelegt werden: %1").arg(k.BerichtsOrdner));
+    for (const QString& datei : QDir(quelle).entryList({QStringLiteral("*.html")}, QDir::Files)) {
+        const QString ziel = QDir(k.BerichtsOrdner).filePath(datei);
+        if (QFileInfo::exists(ziel))
+            continue;
+        if (!QFile::copy(QDir(quelle).filePath(datei), ziel))
+            throw EQELError(QStringLiteral("Die Briefvorlage %1 kann nicht nach %2 kopiert werden.").arg(datei, ziel));
+        QFile::setPermissions(ziel, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                        | QFileDevice::ReadOther);
+        err() << QStringLiteral("Briefvorlage installiert: %1\n").arg(ziel);
+    }
+}
+
 int befehlInit(const TAufruf& a)
 {
-    erlaubt(a, {QStringLiteral("--db"), QStringLiteral("--rechner")}, 1);
+    erlaubt(a, {QStringLiteral("--db"), QStringLiteral("--rechner"), QStringLiteral("--treiber"), QStringLiteral("--host"),
+                QStringLiteral("--port"), QStringLiteral("--dbbenutzer"), QStringLiteral("--dbpasswort")},
+            1);
     const auto db = a.Option(QStringLiteral("--db"));
     if (!db || db->trimmed().isEmpty())
         throw EAufruf(QStringLiteral("init braucht --db DATEI."));
@@ -227,7 +294,7 @@ int befehlInit(const TAufruf& a)
     TSuiteKonfiguration k;
     if (QFileInfo::exists(pfad))
         k = TSuiteKonfiguration::Laden(pfad);
-    k.Treiber = QStringLiteral("QSQLITE");
+    postgresOptionen(a, k);
     k.Datenbank = db->trimmed();
     if (const auto r = a.Option(QStringLiteral("--rechner")))
         k.Rechner = ganzzahl(*r, QStringLiteral("Die Rechnernummer"), 1, 9999);
@@ -235,6 +302,7 @@ int befehlInit(const TAufruf& a)
     const TSuiteKonfiguration geladen = TSuiteKonfiguration::Laden(pfad);
     err() << QStringLiteral("Einstellungen geschrieben: %1\nDatenbank: %2\n").arg(QFileInfo(pfad).absoluteFilePath(), geladen.Datenbank);
     anlegen(geladen);
+    layoutsInstallieren(geladen);
     return kOk;
 }
 
@@ -276,6 +344,7 @@ int befehlDemo(const TAufruf& a)
         return kFehler;
     }
     DemoDaten_Erzeugen(opt);
+    layoutsInstallieren(k);
     err() << QStringLiteral("Demodaten geschrieben (Startwert %1). Benutzer mit den Rechten 202 und 203: %2, demo.\n")
                  .arg(opt.Seed)
                  .arg(opt.Benutzer);

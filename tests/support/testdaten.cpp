@@ -19,7 +19,7 @@ TTestMandant::TTestMandant(int nr, const QString& name) : Nr(nr), Name(name)
 {
     TTransaktion t;
     const TIntPair orge = organisation(name, QStringLiteral("Bremen"));
-    Id = qel_NeuerSchluessel(QStringLiteral("MANDANT"), 1);
+    Id = qel_NeuerSchluessel(QStringLiteral("GEP"), 1);
     TSqlAbfrage(QStringLiteral("INSERT INTO mandant (rnr, lnr, nr, name, orge_rnr, orge_lnr) VALUES (?, ?, ?, ?, ?, ?)"))
         .Bind({Id.RNr, Id.LNr, nr, name, orge.RNr, orge.LNr})
         .Exec();
@@ -30,7 +30,7 @@ TIntPair TTestMandant::Partner(const QString& name, bool aktiv, const QString& o
 {
     TTransaktion t;
     const TIntPair orge = organisation(name, ort);
-    const TIntPair id = qel_NeuerSchluessel(QStringLiteral("GESCHAEFTSPARTNER"), 1);
+    const TIntPair id = qel_NeuerSchluessel(QStringLiteral("GEP"), 1);
     TSqlAbfrage(QStringLiteral("INSERT INTO geschaeftspartner (rnr, lnr, mandant_rnr, mandant_lnr, nr, name, orge_rnr, "
                                "orge_lnr, aktiv) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"))
         .Bind({id.RNr, id.LNr, Id.RNr, Id.LNr, 10000 + id.LNr, name, orge.RNr, orge.LNr, aktiv ? 1 : 0})

@@ -17,6 +17,10 @@ namespace mu = kainjow::mustache;
 
 const QString TBriefsatz::CFussMarke = QStringLiteral("<!-- FUSSZEILE -->");
 
+struct TBriefsatz::TFussDaten {
+    mu::data Daten;
+};
+
 struct TBriefsatz::TVorlage {
     std::unique_ptr<mu::mustache> Text;
     std::unique_ptr<mu::mustache> Fuss;  // null: no foot
@@ -25,6 +29,9 @@ struct TBriefsatz::TVorlage {
 namespace {
 
 std::string u8(const QString& s) { return s.toStdString(); }
+
+// Empty texts are false, so a template can leave out a line with {{#feld}}...{{/feld}}.
+mu::data txt(const QString& s) { return s.trimmed().isEmpty() ? mu::data(false) : mu::data(u8(s)); }
 
 std::unique_ptr<mu::mustache> kompilieren(const QString& pfad, const QString& teil)
 {
@@ -58,23 +65,23 @@ std::shared_ptr<TBriefsatz::TVorlage> vorlageHolen(const QString& pfad, const QS
 mu::data anschriftDaten(const TAnschrift& a)
 {
     mu::data d;
-    d.set("name1", u8(a.Name1));
-    d.set("name2", u8(a.Name2));
-    d.set("strasse", u8(a.Strasse));
-    d.set("plz", u8(a.Plz));
-    d.set("ort", u8(a.Ort));
-    d.set("ortzeile", u8((a.Plz + QLatin1Char(' ') + a.Ort).trimmed()));
+    d.set("name1", txt(a.Name1));
+    d.set("name2", txt(a.Name2));
+    d.set("strasse", txt(a.Strasse));
+    d.set("plz", txt(a.Plz));
+    d.set("ort", txt(a.Ort));
+    d.set("ortzeile", txt((a.Plz + QLatin1Char(' ') + a.Ort).trimmed()));
     // Domestic letters carry no country line.
     const bool inland = a.Land.isEmpty() || a.Land == QLatin1String("Deutschland") || a.Land == QLatin1String("DE");
-    d.set("land", inland ? std::string() : u8(a.Land.toUpper()));
-    d.set("telefon", u8(a.Telefon));
-    d.set("telefax", u8(a.Telefax));
-    d.set("email", u8(a.Email));
-    d.set("internet", u8(a.Internet));
-    d.set("bank", u8(a.Bank));
-    d.set("iban", u8(a.Iban));
-    d.set("bic", u8(a.Bic));
-    d.set("ustid", u8(a.UstId));
+    d.set("land", inland ? mu::data(false) : txt(a.Land.toUpper()));
+    d.set("telefon", txt(a.Telefon));
+    d.set("telefax", txt(a.Telefax));
+    d.set("email", txt(a.Email));
+    d.set("internet", txt(a.Internet));
+    d.set("bank", txt(a.Bank));
+    d.set("iban", txt(a.Iban));
+    d.set("bic", txt(a.Bic));
+    d.set("ustid", txt(a.UstId));
     return d;
 }
 
@@ -84,12 +91,12 @@ mu::data kontaktDaten(IQEL_SystemServer& server, const TIntPair& id)
     if (!server.Kontaktperson_Lesen(id, k))
         return mu::data(false);
     mu::data d;
-    d.set("anrede", u8(k.Anrede));
-    d.set("vorname", u8(k.Vorname));
-    d.set("nachname", u8(k.Nachname));
-    d.set("name", u8((k.Vorname + QLatin1Char(' ') + k.Nachname).trimmed()));
-    d.set("telefon", u8(k.Telefon));
-    d.set("email", u8(k.Email));
+    d.set("anrede", txt(k.Anrede));
+    d.set("vorname", txt(k.Vorname));
+    d.set("nachname", txt(k.Nachname));
+    d.set("name", txt((k.Vorname + QLatin1Char(' ') + k.Nachname).trimmed()));
+    d.set("telefon", txt(k.Telefon));
+    d.set("email", txt(k.Email));
     return d;
 }
 
@@ -141,7 +148,8 @@ TBriefsatz::TBriefsatz(const QString& vorlagePfad, const QString& vorlage,
             v->Fuss = kompilieren(pfad, text.mid(marke + CFussMarke.size()));
         return v;
     });
-    m_seite = *const_cast<TQELReport&>(report).CrystalReport();
+    m_seite = report.Seite();
+    m_parameter = report.Parameters();
     datenSammeln(zeilen, report);
 }
 
@@ -184,6 +192,7 @@ void TBriefsatz::datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& z
 
     mu::data positionen(mu::data::type::list);
     double saldo = 0, gebuehren = 0, zinsen = 0;
+    int anzahl = 0;
     QString brieftext;
     for (const TMOLA_PrintEditServer_Record& z : zeilen) {
         if (z.Belegnummer == QLatin1String("BLOB")) {
@@ -201,12 +210,13 @@ void TBriefsatz::datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& z
         p.set("zinsen", u8(qel_FormatMoney(z.Verzugszins)));
         p.set("betrag", u8(qel_FormatMoney(z.Saldo + z.Mahngebuehren + z.Verzugszins)));
         positionen.push_back(p);
+        ++anzahl;
         saldo += z.Saldo;
         gebuehren += z.Mahngebuehren;
         zinsen += z.Verzugszins;
     }
     d.set("positionen", positionen);
-    d.set("hat_positionen", !positionen.is_empty_list());
+    d.set("hat_positionen", anzahl > 0);
     d.set("summe_saldo", u8(qel_FormatMoney(saldo)));
     d.set("summe_gebuehren", u8(qel_FormatMoney(gebuehren)));
     d.set("summe_zinsen", u8(qel_FormatMoney(zinsen)));
@@ -226,6 +236,7 @@ void TBriefsatz::datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& z
             continue;
         }
         m_logo = logo;
+        m_logoName = name;
         m_logoUrl = QStringLiteral("bild://%1").arg(v.Objekt.toLower());
         d.set(u8(v.Objekt), u8(m_logoUrl));
     }
@@ -239,14 +250,14 @@ void TBriefsatz::datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& z
                                           report.Parameter(QStringLiteral("Param_Belegnummer")))
                   .trimmed();
     // The foot sees the firm and the switches; page numbers are added per page.
-    m_fussWerte.clear();
+    m_fussDaten.reset();
     if (m_vorlage->Fuss) {
         mu::data f;
         f.set("firma", firmaDaten);
         f.set("fuss_drucken", fussDrucken);
         f.set("waehrung", u8(waehrung));
         f.set("belegnummer", u8(report.Parameter(QStringLiteral("Param_Belegnummer"))));
-        m_fussDaten = std::make_shared<mu::data>(f);
+        m_fussDaten = std::make_shared<TFussDaten>(TFussDaten{f});
     }
 }
 
@@ -254,7 +265,7 @@ QString TBriefsatz::fussHtml(int seite, int seiten) const
 {
     if (!m_vorlage->Fuss || !m_fussDaten)
         return QString();
-    mu::data f = *m_fussDaten;
+    mu::data f = m_fussDaten->Daten;
     f.set("seite", u8(QString::number(seite)));
     f.set("seiten", u8(QString::number(seiten)));
     f.set("mehrseitig", seiten > 1);
@@ -267,9 +278,18 @@ void TBriefsatz::dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* gera
     doc.setDocumentMargin(0);
     QFont schrift(QStringLiteral("Liberation Sans"));
     schrift.setPointSizeF(10);
+    // Paper needs no screen hinting, and the hinting interpreter is the slowest part of the layout.
+    schrift.setHintingPreference(QFont::PreferNoHinting);
     doc.setDefaultFont(schrift);
     if (!m_logo.isNull())
         doc.addResource(QTextDocument::ImageResource, QUrl(m_logoUrl), m_logo);
+    // A transparent pixel: templates stretch it to hold a fixed height (the address field).
+    static const QImage leer = [] {
+        QImage i(1, 1, QImage::Format_ARGB32);
+        i.fill(Qt::transparent);
+        return i;
+    }();
+    doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("bild://leer")), leer);
     doc.setTextWidth(breite);
 }
 
@@ -288,10 +308,10 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
     const double unten = twipsZuPunkten(m_seite.BottomMargin(), dpi);
     const double breite = blatt.width() - links - rechts;
 
-    // The foot's height is taken from a two-digit page count so every page keeps the same body height.
+    // Every page keeps the body height the foot of a one-page letter leaves.
     QTextDocument fussMuster;
     dokumentVorbereiten(fussMuster, geraet, breite);
-    fussMuster.setHtml(fussHtml(88, 88));
+    fussMuster.setHtml(fussHtml(1, 1));
     const double fussHoehe = m_vorlage->Fuss ? fussMuster.size().height() + mmZuPunkten(4, dpi) : 0;
     const double hoehe = blatt.height() - oben - unten - fussHoehe;
     if (breite < mmZuPunkten(40, dpi) || hoehe < mmZuPunkten(40, dpi))
@@ -323,11 +343,14 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
         p.restore();
         if (m_vorlage->Fuss) {
             QTextDocument fuss;
-            dokumentVorbereiten(fuss, geraet, breite);
-            fuss.setHtml(fussHtml(i + 1, m_seiten));
+            if (m_seiten > 1) {
+                dokumentVorbereiten(fuss, geraet, breite);
+                fuss.setHtml(fussHtml(i + 1, m_seiten));
+            }
+            QTextDocument& f = m_seiten > 1 ? fuss : fussMuster;
             p.save();
-            p.translate(links, blatt.height() - unten - fuss.size().height());
-            fuss.drawContents(&p);
+            p.translate(links, blatt.height() - unten - f.size().height());
+            f.drawContents(&p);
             p.restore();
         }
     }

@@ -5,8 +5,7 @@
 
 #include <QImage>
 #include <QString>
-#include <map>
-#include <string>
+#include <memory>
 
 class QPagedPaintDevice;
 class QTextDocument;
@@ -26,22 +25,31 @@ public:
     QString Titel() const { return m_titel; }
     // The filled template before layout (HTML).
     QString Html() const { return m_html; }
+    const QVector<QPair<QString, QString>>& Parameter() const { return m_parameter; }
+    const IReport& Seite() const { return m_seite; }
+    // Name of the logo that is drawn; empty when none.
+    QString LogoName() const { return m_logoName; }
 
     // Marks the start of the part of a template that is painted at the foot of every page.
     static const QString CFussMarke;
+
+    // The compiled template (shared by the letters of one file).
+    struct TVorlage;
 
 private:
     void datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& zeilen, const TQELReport& report);
     QString fussHtml(int seite, int seiten) const;
     void dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* geraet, double breite) const;
 
-    struct TVorlage;
     std::shared_ptr<TVorlage> m_vorlage;
-    std::map<std::string, std::string> m_fussWerte;
+    struct TFussDaten;
+    std::shared_ptr<TFussDaten> m_fussDaten;
     QString m_html;
     QString m_titel;
     QImage m_logo;
     QString m_logoUrl;
+    QString m_logoName;
+    QVector<QPair<QString, QString>> m_parameter;
     IReport m_seite;
     int m_seiten = 0;
 };

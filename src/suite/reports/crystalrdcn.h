@@ -57,6 +57,7 @@ public:
     // The value a "@const_X" reference stands for.
     QString Konstante(const QString& verweis) const;
     IReport* CrystalReport() { return &m_report; }
+    const IReport& Seite() const { return m_report; }
     void Clear();
 
 private:

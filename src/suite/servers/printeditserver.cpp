@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace {
 
@@ -77,21 +78,25 @@ int TPrintEditServer::Druckauftrag_Beginnen(const QString& prgId)
 {
     if (prgId.trimmed().isEmpty())
         throw EQELError(QStringLiteral("Ein Druckauftrag braucht die Kennung des Programms."));
-    TTransaktion t;
-    alteAuftraegeAufraeumen();
-    const int auftrag = qel_NeuerSchluessel(kBereich, kSuiteZaehler).LNr;
-    TSqlAbfrage(QStringLiteral("INSERT INTO druckauftrag (auftrag_nr, prg_id, rechner_nr, begonnen, beendet) "
-                               "VALUES (?, ?, ?, ?, 0)"))
-        .Bind({auftrag, prgId, TSuiteDatenbank::RechnerNr(), qel_Now()})
-        .Exec();
-    t.Commit();
+    if (m_naechsteNr >= m_blockEnde) {
+        TTransaktion t;
+        alteAuftraegeAufraeumen();
+        m_naechsteNr = qel_NeueSchluessel(kBereich, kSuiteZaehler, CNummernBlock).LNr;
+        t.Commit();
+        m_blockEnde = m_naechsteNr + CNummernBlock;
+    }
+    const int auftrag = m_naechsteNr++;
+    m_ungespeichert.insert(auftrag, TNeuerAuftrag{prgId, qel_Now()});
     m_aktuell = TDBFFiles_4_Crystal{prgId, auftrag};
     m_letzteZeile.insert(auftrag, 0);
+    m_offen.insert(auftrag, prgId);
     return auftrag;
 }
 
 QString TPrintEditServer::offenerAuftragPrgId(int auftrag)
 {
+    if (m_ungespeichert.contains(auftrag))
+        return m_ungespeichert.value(auftrag).PrgId;
     TSqlAbfrage q(QStringLiteral("SELECT prg_id, beendet FROM druckauftrag WHERE auftrag_nr = ?"));
     q.Bind(auftrag).Exec();
     if (!q.Next())
@@ -103,45 +108,78 @@ QString TPrintEditServer::offenerAuftragPrgId(int auftrag)
 
 void TPrintEditServer::Druckdaten_Schreiben(const TMOLA_PrintEditServer_Record& rec)
 {
-    TTransaktion t;
-    const QString prgId = offenerAuftragPrgId(rec.Auftrag);
+    QString prgId = m_offen.value(rec.Auftrag);
+    if (prgId.isEmpty()) {
+        prgId = offenerAuftragPrgId(rec.Auftrag);
+        m_offen.insert(rec.Auftrag, prgId);
+    }
     if (prgId != rec.PrgId)
         throw EQELError(QStringLiteral("Die Druckzeile (%1) gehört nicht zum Druckauftrag %2 (%3).")
                             .arg(rec.PrgId)
                             .arg(rec.Auftrag)
                             .arg(prgId));
-    int zeile = m_letzteZeile.value(rec.Auftrag, -1);
-    if (zeile < 0) {
-        // A job begun by another server object: continue after its last row.
-        TSqlAbfrage q(QStringLiteral("SELECT COALESCE(MAX(zeile), 0) FROM druckdaten WHERE auftrag_nr = ?"));
-        q.Bind(rec.Auftrag).Exec();
-        zeile = q.Next() ? q.Int(0) : 0;
+    m_puffer.emplace_back(rec.Auftrag, qel_DruckzeileText(rec));
+}
+
+void TPrintEditServer::speichern()
+{
+    if (m_puffer.empty() && m_ungespeichert.isEmpty())
+        return;
+    TTransaktion t;
+    for (auto it = m_ungespeichert.cbegin(); it != m_ungespeichert.cend(); ++it)
+        TSqlAbfrage(QStringLiteral("INSERT INTO druckauftrag (auftrag_nr, prg_id, rechner_nr, benutzer, begonnen, "
+                                   "beendet) VALUES (?, ?, ?, ?, ?, 0)"))
+            .Bind({it.key(), it.value().PrgId, TSuiteDatenbank::RechnerNr(), TSuiteDatenbank::Benutzer(),
+                   it.value().Begonnen})
+            .Exec();
+    TSqlAbfrage ins(QStringLiteral("INSERT INTO druckdaten (auftrag_nr, zeile, inhalt) VALUES (?, ?, ?)"));
+    QMap<int, int> letzte = m_letzteZeile;
+    for (const auto& z : m_puffer) {
+        // The job may have been ended meanwhile by another workstation's housekeeping.
+        offenerAuftragPrgId(z.first);
+        int zeile = letzte.value(z.first, -1);
+        if (zeile < 0) {
+            // A job begun by another server object: continue after its last row.
+            TSqlAbfrage q(QStringLiteral("SELECT COALESCE(MAX(zeile), 0) FROM druckdaten WHERE auftrag_nr = ?"));
+            q.Bind(z.first).Exec();
+            zeile = q.Next() ? q.Int(0) : 0;
+        }
+        letzte.insert(z.first, ++zeile);
+        ins.Bind({z.first, zeile, z.second}).Exec();
     }
-    ++zeile;
-    TSqlAbfrage(QStringLiteral("INSERT INTO druckdaten (auftrag_nr, zeile, inhalt) VALUES (?, ?, ?)"))
-        .Bind({rec.Auftrag, zeile, qel_DruckzeileText(rec)})
-        .Exec();
     t.Commit();
-    m_letzteZeile.insert(rec.Auftrag, zeile);
+    m_letzteZeile = letzte;
+    m_puffer.clear();
+    m_ungespeichert.clear();
 }
 
 void TPrintEditServer::Druckauftrag_Beenden(const QString& prgId, int auftrag)
 {
-    TTransaktion t;
-    TSqlAbfrage q(QStringLiteral("SELECT prg_id, beendet FROM druckauftrag WHERE auftrag_nr = ?"));
-    q.Bind(auftrag).Exec();
-    if (!q.Next())
-        throw EQELError(QStringLiteral("Der Druckauftrag %1 ist unbekannt.").arg(auftrag));
-    if (q.Text(0) != prgId)
-        throw EQELError(QStringLiteral("Der Druckauftrag %1 gehört nicht zu %2.").arg(auftrag).arg(prgId));
-    const bool schonBeendet = q.Double(1) != 0;
-    if (!schonBeendet) {
-        TSqlAbfrage(QStringLiteral("DELETE FROM druckdaten WHERE auftrag_nr = ?")).Bind(auftrag).Exec();
-        TSqlAbfrage(QStringLiteral("UPDATE druckauftrag SET beendet = ? WHERE auftrag_nr = ?"))
-            .Bind({qel_Now(), auftrag})
-            .Exec();
+    const auto neu = m_ungespeichert.find(auftrag);
+    if (neu != m_ungespeichert.end()) {
+        if (neu.value().PrgId != prgId)
+            throw EQELError(QStringLiteral("Der Druckauftrag %1 gehört nicht zu %2.").arg(auftrag).arg(prgId));
+        m_ungespeichert.erase(neu);
+    } else {
+        TTransaktion t;
+        TSqlAbfrage q(QStringLiteral("SELECT prg_id, beendet FROM druckauftrag WHERE auftrag_nr = ?"));
+        q.Bind(auftrag).Exec();
+        if (!q.Next())
+            throw EQELError(QStringLiteral("Der Druckauftrag %1 ist unbekannt.").arg(auftrag));
+        if (q.Text(0) != prgId)
+            throw EQELError(QStringLiteral("Der Druckauftrag %1 gehört nicht zu %2.").arg(auftrag).arg(prgId));
+        if (q.Double(1) == 0) {
+            TSqlAbfrage(QStringLiteral("DELETE FROM druckdaten WHERE auftrag_nr = ?")).Bind(auftrag).Exec();
+            TSqlAbfrage(QStringLiteral("UPDATE druckauftrag SET beendet = ? WHERE auftrag_nr = ?"))
+                .Bind({qel_Now(), auftrag})
+                .Exec();
+        }
+        t.Commit();
     }
-    t.Commit();
+    // Rows of this job that were never handed over are of no use any more.
+    m_puffer.erase(std::remove_if(m_puffer.begin(), m_puffer.end(), [auftrag](const auto& z) { return z.first == auftrag; }),
+                   m_puffer.end());
+    m_offen.remove(auftrag);
     m_letzteZeile.remove(auftrag);
 }
 
@@ -149,11 +187,13 @@ TDBFFiles_4_Crystal TPrintEditServer::Druck_Kennung()
 {
     if (m_aktuell.Auftrag == 0)
         throw EQELError(QStringLiteral("Es wurde noch kein Druckauftrag begonnen."));
+    speichern();
     return m_aktuell;
 }
 
 std::vector<TMOLA_PrintEditServer_Record> TPrintEditServer::Druckdaten_Lesen(int auftrag)
 {
+    speichern();
     offenerAuftragPrgId(auftrag);
     TSqlAbfrage q(QStringLiteral("SELECT inhalt FROM druckdaten WHERE auftrag_nr = ? ORDER BY zeile"));
     q.Bind(auftrag).Exec();

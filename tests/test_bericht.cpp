@@ -1,0 +1,360 @@
+// Report engine, print server and document server: letters rendered to PDF from a print job and
+// compared, as text, with references in tests/golden (MAHNWESEN_GOLDEN_NEU=1 rewrites them).
+#include "druck_testbasis.h"
+#include "suite/dialogs/layoutform.h"
+#include "suite/reports/briefsatz.h"
+#include "suite/reports/crystalrdcn.h"
+#include "suite/servers/beleghelper.h"
+#include "suite/servers/printeditserver.h"
+#include "support/umgebung.h"
+
+#include <QRegularExpression>
+
+using namespace drucktest;
+
+namespace {
+
+const TDateTime kHeute = 46364.0;  // 08.12.2026
+
+struct TPos {
+    QString Beleg;
+    int Stufe;
+    double Saldo, Gebuehr, Zins;
+};
+
+class Bericht : public ::testing::Test {
+protected:
+    Bericht() : umg(kHeute + 0.4375)
+    {
+        alpha = brief.partner(QStringLiteral("Alpha Bau GmbH"), &alphaKontakt);
+        Glob_WWSServerFactoryClass().PrintEditServer_Holen(server);
+    }
+    ~Bericht() override { Glob_WWSServerFactoryClass().PrintEditServer_Freigeben(server); }
+
+    int auftragMit(const std::vector<TPos>& positionen, const QString& text)
+    {
+        const int auftrag = server->Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
+        TMOLA_PrintEditServer_Record r;
+        for (const TPos& p : positionen) {
+            r.Clear();
+            r.PrgId = QStringLiteral("MAHNUNG");
+            r.Auftrag = auftrag;
+            r.Mahnstufe = p.Stufe;
+            r.Saldo = p.Saldo;
+            r.Mahngebuehren = p.Gebuehr;
+            r.Verzugszins = p.Zins;
+            r.Belegnummer = p.Beleg;
+            r.Belegdatum = DateToStr(kHeute - 60);
+            r.ZahlbarBis = DateToStr(kHeute + 14);
+            r.Art = p.Stufe == 1 ? QStringLiteral("Zahlungserinnerung") : QStringLiteral("Mahnung");
+            server->Druckdaten_Schreiben(r);
+        }
+        r.Clear();
+        r.PrgId = QStringLiteral("MAHNUNG");
+        r.Auftrag = auftrag;
+        r.Belegnummer = QStringLiteral("BLOB");
+        r.GanzerText = text;
+        server->Druckdaten_Schreiben(r);
+        return server->Druck_Kennung().Auftrag;
+    }
+
+    // Parameters as the dunning editor sets them for a letter from the northern branch.
+    void parameterSetzen(TQELReport* r, int auftrag, const QString& beschreibung, bool filiale = true)
+    {
+        const TIntPair firma = filiale ? brief.orgeNord : brief.orge;
+        const TIntPair mita = filiale ? brief.kontaktNord : TIntPair();
+        const TIntPair anschrift = orgeDesPartners(alpha);
+        const QList<QPair<QString, QString>> werte{
+            {QStringLiteral("Param_Beleg_Beschreibung"), beschreibung},
+            {QStringLiteral("Param_PRG_ID"), QStringLiteral("MAHNUNG")},
+            {QStringLiteral("Param_Session_ID"), QString::number(auftrag)},
+            {QStringLiteral("Param_BelegDatum"), DateToStr(kHeute)},
+            {QStringLiteral("Param_Belegnummer"), QStringLiteral("AOP 17-2026 2")},
+            {QStringLiteral("Param_GlaeubigerRNr"), QString::number(mandant.Id.RNr)},
+            {QStringLiteral("Param_GlaeubigerLNr"), QString::number(mandant.Id.LNr)},
+            {QStringLiteral("Param_Firma_OrgeRNr"), QString::number(firma.RNr)},
+            {QStringLiteral("Param_Firma_OrgeLNr"), QString::number(firma.LNr)},
+            {QStringLiteral("Param_Firma_MitaRNr"), QString::number(mita.RNr)},
+            {QStringLiteral("Param_Firma_MitaLNr"), QString::number(mita.LNr)},
+            {QStringLiteral("Param_SchuldnerRNr"), QString::number(alpha.RNr)},
+            {QStringLiteral("Param_SchuldnerLNr"), QString::number(alpha.LNr)},
+            {QStringLiteral("Param_Anschrift_OrgeRNr"), QString::number(anschrift.RNr)},
+            {QStringLiteral("Param_Anschrift_OrgeLNr"), QString::number(anschrift.LNr)},
+            {QStringLiteral("Param_Schuldner_MitaRNr"), QString::number(alphaKontakt.RNr)},
+            {QStringLiteral("Param_Schuldner_MitaLNr"), QString::number(alphaKontakt.LNr)},
+            {QStringLiteral("Param_Beruecksichtigt"), DateToStr(kHeute - 2)},
+            {QStringLiteral("Param_LogoKennung1"), QStringLiteral("BRIEF")},
+            {QStringLiteral("Param_LogoKennung2"), QStringLiteral("BRIEFKO")},
+            {QStringLiteral("Param_LogoName"), QStringLiteral("LOGO-NORD")},
+            {QStringLiteral("Param_LogoLfdNr"), QStringLiteral("0")},
+            {QStringLiteral("Param_AbsenderAnzeigen"), QStringLiteral("J")},
+            {QStringLiteral("Param_FonFaxMailBuchfiliale"), QStringLiteral("J")},
+            {QStringLiteral("Param_GrussFilialname"), QStringLiteral("J")},
+            {QStringLiteral("Param_BelegFussDrucken"), QStringLiteral("J")},
+        };
+        for (const auto& w : werte)
+            r->SetParameter(w.first, w.second);
+        r->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
+                                   QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
+                                   QStringLiteral("@const_LogoLfdNr"));
+        r->CrystalReport()->Set_TopMargin(qel_mmToTwips(20));
+        r->CrystalReport()->Set_LeftMargin(qel_mmToTwips(25));
+        r->CrystalReport()->Set_BottomMargin(qel_mmToTwips(15));
+    }
+
+    // Renders the job's letter to a PDF and returns its output record.
+    TBerichtAusgabe::TAusgabe drucken(int auftrag, const QString& beschreibung, const QString& datei = QStringLiteral("mahnung.html"),
+                                      const std::function<void(TQELReport*)>& anpassen = {})
+    {
+        TCrystalRDCn bericht;
+        bericht.Clear();
+        bericht.SetReport(GetDirWwsByName(qfBerichte, datei, true), true, TDBFFiles_4_Crystal{QStringLiteral("MAHNUNG"), auftrag});
+        parameterSetzen(bericht.GetReport(0), auftrag, beschreibung);
+        if (anpassen)
+            anpassen(bericht.GetReport(0));
+        bericht.ShowReport();
+        const auto ausgaben = TBerichtAusgabe::Ausgaben();
+        // For looking at the letters: MAHNWESEN_PDF_KOPIE=folder keeps a copy of each.
+        const QString kopie = qEnvironmentVariable("MAHNWESEN_PDF_KOPIE");
+        if (!kopie.isEmpty() && !ausgaben.isEmpty())
+            QFile::copy(ausgaben.last().Datei,
+                        QDir(kopie).filePath(QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name())
+                                             + QStringLiteral(".pdf")));
+        return ausgaben.isEmpty() ? TBerichtAusgabe::TAusgabe() : ausgaben.last();
+    }
+
+    // Compares the letter's text with its reference; trailing blanks are not significant.
+    static void golden(const QString& name, const QString& text)
+    {
+        QString normal;
+        for (const QString& z : text.split(QLatin1Char('\n')))
+            normal += z.trimmed().isEmpty() ? QString() : QString(z).remove(QRegularExpression(QStringLiteral("\\s+$")));
+        const QString pfad = QStringLiteral(MAHNWESEN_SOURCE_DIR "/tests/golden/") + name + QStringLiteral(".txt");
+        QString bereinigt;
+        for (const QString& z : text.split(QLatin1Char('\n')))
+            bereinigt += QString(z).remove(QRegularExpression(QStringLiteral("\\s+$"))) + QLatin1Char('\n');
+        bereinigt = bereinigt.trimmed() + QLatin1Char('\n');
+        if (qEnvironmentVariableIntValue("MAHNWESEN_GOLDEN_NEU") == 1) {
+            QFile f(pfad);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << pfad.toStdString();
+            f.write(bereinigt.toUtf8());
+            return;
+        }
+        QFile f(pfad);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "reference missing (MAHNWESEN_GOLDEN_NEU=1 writes it): "
+                                                 << pfad.toStdString();
+        EXPECT_EQ(QString::fromUtf8(f.readAll()).toStdString(), bereinigt.toStdString()) << name.toStdString();
+    }
+
+    TTempSuite suite{false};
+    TTestUmgebung umg;
+    TTestMandant mandant{7, QStringLiteral("Testmandant GmbH")};
+    TBriefMandant brief{mandant};
+    TPdfAusgabe pdf;
+    TIntPair alpha, alphaKontakt;
+    IQEL_PrintEditServerRef server;
+};
+
+const QString kText = QStringLiteral(
+    "Sehr geehrte Damen und Herren,\r\n\r\nbei der Durchsicht unserer Buchhaltung haben wir festgestellt, dass die "
+    "nachstehend aufgeführten Rechnungen noch offen sind.\r\n\r\nBitte überweisen Sie den Betrag bis zum angegebenen "
+    "Zahlungsziel.\r\n\r\nMit freundlichen Grüßen");
+
+TEST_F(Bericht, LetterOfABranchMatchesItsReference)
+{
+    const int auftrag = auftragMit({{QStringLiteral("RE-2026-0815"), 1, 1190.0, 0, 0},
+                                    {QStringLiteral("RE-2026-0907"), 2, 249.9, 5.0, 3.12},
+                                    {QStringLiteral("RE-2026-1001"), 3, 12345.67, 10.0, 120.4}},
+                                   kText);
+    const auto a = drucken(auftrag, QStringLiteral("Zahlungserinnerung / Mahnung"));
+    ASSERT_EQ(a.Seiten, 1);
+    EXPECT_EQ(pdfSeiten(a.Datei), 1);
+    EXPECT_EQ(a.Logo, QStringLiteral("LOGO-NORD"));
+    const QString text = pdfText(a.Datei);
+    // Totals: 13.785,57 owed, 15,00 fees, 123,52 interest.
+    EXPECT_TRUE(text.contains(QStringLiteral("13.924,09 EUR"))) << text.toStdString();
+    golden(QStringLiteral("mahnung_filiale"), text);
+}
+
+TEST_F(Bericht, LongTableBreaksPagesAndRepeatsItsHead)
+{
+    std::vector<TPos> viele;
+    for (int i = 1; i <= 70; ++i)
+        viele.push_back({QStringLiteral("RE-%1").arg(1000 + i), 2, 100.0 + i, 2.5, 0.25});
+    const auto a = drucken(auftragMit(viele, kText), QStringLiteral("Mahnung"));
+    ASSERT_GE(a.Seiten, 2);
+    EXPECT_EQ(pdfSeiten(a.Datei), a.Seiten);
+    const QString text = pdfText(a.Datei);
+    for (int s = 1; s <= a.Seiten; ++s)
+        EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %2").arg(s).arg(a.Seiten))) << s;
+    // The table head stands on every page the table reaches; the footer's bank line too.
+    EXPECT_EQ(text.count(QStringLiteral("Mahngebühr")), a.Seiten);
+    EXPECT_EQ(text.count(QStringLiteral("IBAN DE89")), a.Seiten);
+    // 70 rows: 9.485,00 + 175,00 + 17,50.
+    EXPECT_TRUE(text.contains(QStringLiteral("9.677,50 EUR")));
+    golden(QStringLiteral("mahnung_lang"), text);
+}
+
+TEST_F(Bericht, SwitchesLeaveOutSenderLineFooterAndBranchName)
+{
+    const int auftrag = auftragMit({{QStringLiteral("RE-1"), 1, 50.0, 0, 0}}, QStringLiteral("Kurz."));
+    const auto a = drucken(auftrag, QStringLiteral("Zahlungserinnerung"), QStringLiteral("mahnung.html"), [](TQELReport* r) {
+        r->SetParameter(QStringLiteral("Param_AbsenderAnzeigen"), QStringLiteral("N"));
+        r->SetParameter(QStringLiteral("Param_BelegFussDrucken"), QStringLiteral("N"));
+        r->SetParameter(QStringLiteral("Param_GrussFilialname"), QStringLiteral("N"));
+        r->SetParameter(QStringLiteral("Param_Firma_MitaRNr"), QStringLiteral("0"));
+        r->SetParameter(QStringLiteral("Param_Firma_MitaLNr"), QStringLiteral("0"));
+        r->SetParameter(QStringLiteral("Param_LogoName"), QStringLiteral("GIBT-ES-NICHT"));
+    });
+    EXPECT_TRUE(a.Logo.isEmpty());
+    const QString text = pdfText(a.Datei);
+    EXPECT_FALSE(text.contains(QStringLiteral("Hafenstraße 5 ·")));
+    EXPECT_FALSE(text.contains(QStringLiteral("IBAN")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Jan Hansen")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Seite 1 von 1")));
+    golden(QStringLiteral("mahnung_ohne_schalter"), text);
+}
+
+TEST_F(Bericht, HugeLetterTextFlowsOverManyPages)
+{
+    QString text;
+    while (text.size() < 100000)
+        text += QStringLiteral("Dies ist ein sehr langer Satz eines Mahntextes mit Umlauten äöü und <Zeichen> & Co. ");
+    const auto a = drucken(auftragMit({{QStringLiteral("RE-1"), 2, 10.0, 0, 0}}, text), QStringLiteral("Mahnung"));
+    EXPECT_GT(a.Seiten, 10);
+    const QString pdf = pdfText(a.Datei);
+    EXPECT_TRUE(pdf.contains(QStringLiteral("<Zeichen> & Co.")));
+    EXPECT_TRUE(pdf.contains(QStringLiteral("Seite %1 von %1").arg(a.Seiten)));
+}
+
+TEST_F(Bericht, BrokenReportFilesAndMarginsRaiseClearErrors)
+{
+    const int auftrag = auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, QStringLiteral("Text."));
+    TCrystalRDCn bericht;
+    const TDBFFiles_4_Crystal dateien{QStringLiteral("MAHNUNG"), auftrag};
+
+    // Missing file: named in the message.
+    try {
+        GetDirWwsByName(qfBerichte, QStringLiteral("fehlt.html"), true);
+        ADD_FAILURE() << "no error for a missing report file";
+    } catch (const EQELError& e) {
+        EXPECT_TRUE(e.Text().contains(QStringLiteral("fehlt.html"))) << e.what();
+    }
+    // A name leading out of the report folder is refused even when the file exists.
+    EXPECT_THROW(GetDirWwsByName(qfBerichte, QStringLiteral("../einstellungen.ini"), false), EQELError);
+
+    berichtsdateiSchreiben(QStringLiteral("kaputt.html"), "<html>{{#positionen}}<p>{{belegnummer}}</p></html>");
+    bericht.SetReport(GetDirWwsByName(qfBerichte, QStringLiteral("kaputt.html"), true), true, dateien);
+    try {
+        bericht.ShowReport();
+        ADD_FAILURE() << "no error for a malformed template";
+    } catch (const EQELError& e) {
+        EXPECT_TRUE(e.Text().contains(QStringLiteral("fehlerhaft"))) << e.what();
+    }
+
+    berichtsdateiSchreiben(QStringLiteral("binaer.html"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11));
+    EXPECT_THROW(bericht.SetReport(GetDirWwsByName(qfBerichte, QStringLiteral("binaer.html"), true), true, dateien),
+                 EQELError);
+
+    bericht.Clear();
+    bericht.SetReport(GetDirWwsByName(qfBerichte, QStringLiteral("mahnung.html"), true), true, dateien);
+    IReport* seite = bericht.GetIReport(0);
+    EXPECT_THROW(seite->Set_TopMargin(-1), EQELError);
+    EXPECT_THROW(seite->Set_PaperSize(4711), EQELError);
+    EXPECT_THROW(seite->Set_PaperOrientation(0), EQELError);
+    EXPECT_THROW(bericht.GetReport(1), EQELError);
+    // Margins that each pass but together leave no room for the letter.
+    seite->Set_LeftMargin(qel_mmToTwips(110));
+    seite->Set_RightMargin(qel_mmToTwips(80));
+    EXPECT_THROW(bericht.ShowReport(), EQELError);
+    EXPECT_TRUE(TBerichtAusgabe::Ausgaben().isEmpty());
+}
+
+TEST_F(Bericht, PrintJobsAreNumberedOnceAndEndedForGood)
+{
+    IQEL_PrintEditServerRef zweiter;
+    Glob_WWSServerFactoryClass().PrintEditServer_Holen(zweiter);
+    const int a = server->Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
+    const int b = zweiter->Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(server->Druck_Kennung().Auftrag, a);
+    EXPECT_EQ(zweiter->Druck_Kennung().Auftrag, b);
+
+    TMOLA_PrintEditServer_Record r;
+    r.PrgId = QStringLiteral("MAHNUNG");
+    r.Auftrag = a;
+    r.Belegnummer = QStringLiteral("X1");
+    r.Saldo = 12.34;
+    r.Text[5] = QStringLiteral("Teil \"fünf\"\r\n");
+    server->Druckdaten_Schreiben(r);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("druckdaten")), 0);  // stored when handed to the report
+    EXPECT_EQ(server->Druck_Kennung().Auftrag, a);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("druckdaten")), 1);
+    r.Belegnummer = QStringLiteral("X2");
+    zweiter->Druckdaten_Schreiben(r);  // another server object continues the same job
+    const auto zeilen = zweiter->Druckdaten_Lesen(a);
+    ASSERT_EQ(zeilen.size(), 2u);
+    EXPECT_EQ(zeilen[0].Belegnummer, QStringLiteral("X1"));
+    EXPECT_EQ(zeilen[1].Belegnummer, QStringLiteral("X2"));
+    EXPECT_DOUBLE_EQ(zeilen[0].Saldo, 12.34);
+    EXPECT_EQ(zeilen[0].Text[5], QStringLiteral("Teil \"fünf\"\r\n"));
+    EXPECT_TRUE(zweiter->Druckdaten_Lesen(b).empty());
+
+    r.PrgId = QStringLiteral("ANDERES");
+    EXPECT_THROW(server->Druckdaten_Schreiben(r), EQELError);
+    EXPECT_THROW(server->Druckauftrag_Beenden(QStringLiteral("ANDERES"), a), EQELError);
+
+    server->Druckauftrag_Beenden(QStringLiteral("MAHNUNG"), a);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("druckdaten"), QStringLiteral("auftrag_nr = ?"), {a}), 0);
+    EXPECT_NE(TTempSuite::Wert(QStringLiteral("SELECT beendet FROM druckauftrag WHERE auftrag_nr = ?"), {a}).toDouble(), 0);
+    server->Druckauftrag_Beenden(QStringLiteral("MAHNUNG"), a);  // twice is harmless
+    r.PrgId = QStringLiteral("MAHNUNG");
+    EXPECT_THROW(server->Druckdaten_Schreiben(r), EQELError);
+    EXPECT_THROW(server->Druckdaten_Lesen(a), EQELError);
+    EXPECT_THROW(server->Druckauftrag_Beenden(QStringLiteral("MAHNUNG"), 999999), EQELError);
+    const int nieGedruckt = server->Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
+    server->Druckauftrag_Beenden(QStringLiteral("MAHNUNG"), nieGedruckt);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("druckauftrag"), QStringLiteral("auftrag_nr = ?"), {nieGedruckt}), 0);
+    Glob_WWSServerFactoryClass().PrintEditServer_Freigeben(zweiter);
+}
+
+TEST_F(Bericht, AbandonedJobsAreClearedAfterAWeek)
+{
+    const int alt = server->Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
+    TMOLA_PrintEditServer_Record r;
+    r.PrgId = QStringLiteral("MAHNUNG");
+    r.Auftrag = alt;
+    server->Druckdaten_Schreiben(r);
+    server->Druck_Kennung();
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("druckdaten"), QStringLiteral("auftrag_nr = ?"), {alt}), 1);
+    // The workstation never ends the job; a week later another one takes new numbers.
+    qel_SetNow(kHeute + TPrintEditServer::CAufbewahrungTage + 1);
+    IQEL_PrintEditServerRef spaeter;
+    Glob_WWSServerFactoryClass().PrintEditServer_Holen(spaeter);
+    const int neu = spaeter->Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
+    EXPECT_GT(neu, alt);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("druckdaten"), QStringLiteral("auftrag_nr = ?"), {alt}), 0);
+    EXPECT_THROW(spaeter->Druckdaten_Lesen(alt), EQELError);
+    Glob_WWSServerFactoryClass().PrintEditServer_Freigeben(spaeter);
+}
+
+TEST_F(Bericht, DocumentServerLoadsTheItemsContactPerson)
+{
+    const TIntTrio trio = mandant.Posten(alpha, {QStringLiteral("RE-9"), kHeute - 30, 99.0, 0, kHeute - 16, 0, false, QString()});
+    kontaktDesPostens(trio, alphaKontakt);
+    IQEL_BelegEditServer* s = GBelegHelper().BelegEditServerExtern2_GoC();
+    EXPECT_EQ(s, GBelegHelper().BelegEditServerExtern2_GoC());
+    ASSERT_TRUE(s->Beleg_Laden(PairAusTrio(trio), int16_t(trio.LfdNummer)));
+    EXPECT_EQ(s->Beleg_Daten().Kopf.Belegnummer, QStringLiteral("RE-9"));
+    EXPECT_TRUE(IntPairEqual(s->Beleg_Daten().Kopf.Kontaktperson, alphaKontakt));
+    EXPECT_FALSE(s->Beleg_Laden(PairAusTrio(trio), int16_t(trio.LfdNummer + 1)));
+    EXPECT_THROW(s->Beleg_Daten(), EQELError);
+}
+
+TEST(TextAlsHtml, KeepsEveryKindOfLineBreakAndEscapes)
+{
+    EXPECT_EQ(qel_TextAlsHtml(QStringLiteral("a\r\nb\nc\rd\\ne<f>&")),
+              QStringLiteral("a<br/>b<br/>c<br/>d<br/>e&lt;f&gt;&amp;"));
+}
+
+}  // namespace
