@@ -1,6 +1,7 @@
 #include "hauptmnufrm.h"
 
 #include "mainu.h"
+#include "selektionsfrm.h"
 #include "suite/dialogs/zeitraumwahl.h"
 #include "suite/programm.h"
 
@@ -171,7 +172,11 @@ void TfrmHauptmnu::NeueMahnung()
 void TfrmHauptmnu::BestehendeMahnungen()
 {
     qel_Guard(QStringLiteral("TfrmHauptmnu.BestehendeMahnungen"), [&] {
-        // The dunning list follows here.
+        auto liste = std::make_unique<TfrmSelektion>();
+        liste->SetSelectedMandant(FSelectedMandant);
+        liste->SetSelectedMandant_Bez(FSelectedMandant_Bez);
+        liste->SetSelectedRechner(FSelectedRechner);
+        liste->ShowModal();
     });
 }
 

@@ -16,19 +16,28 @@ void groessePruefen(const QString& name, qint64 groesse)
                             .arg(name, groesseText(groesse)));
 }
 
-// Reads a new attachment's file; size is checked before anything is read.
+QString unlesbar(const QString& pfad, const QString& grund)
+{
+    return QStringLiteral("Die Datei „%1“ kann nicht gelesen werden%2").arg(pfad, grund.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + grund);
+}
+
+void namePruefen(const QString& name)
+{
+    if (!TDokumentServer::IstBlosserDateiname(name))
+        throw EQELError(
+            QStringLiteral("Der Dateiname „%1“ ist nicht erlaubt: er darf keine Ordnerangabe enthalten.").arg(name));
+}
+
+// Reads a new attachment's file; its size is checked before anything is read.
 QByteArray dateiLesen(const TQEL_DocAnh& d)
 {
-    const QFileInfo info(d.Quelldatei);
-    if (!info.isFile())
-        throw EQELError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(d.Quelldatei));
-    groessePruefen(d.Dateiname, info.size());
+    TDokumentServer::Datei_Pruefen(d.Dateiname, d.Quelldatei);
     QFile f(d.Quelldatei);
     if (!f.open(QIODevice::ReadOnly))
-        throw EQELError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2").arg(d.Quelldatei, f.errorString()));
+        throw EQELError(unlesbar(d.Quelldatei, f.errorString()));
     QByteArray inhalt = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        throw EQELError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2").arg(d.Quelldatei, f.errorString()));
+        throw EQELError(unlesbar(d.Quelldatei, f.errorString()));
     groessePruefen(d.Dateiname, inhalt.size());
     return inhalt;
 }
@@ -38,9 +47,7 @@ QByteArray neuesDokumentPruefen(const TQEL_DocAnh& d)
 {
     if (!IntPairDefined(d.Besitzer))
         throw EQELError(QStringLiteral("Der Anhang „%1“ gehört zu keinem Beleg.").arg(d.Dateiname));
-    if (!TDokumentServer::IstBlosserDateiname(d.Dateiname))
-        throw EQELError(
-            QStringLiteral("Der Dateiname „%1“ ist nicht erlaubt: er darf keine Ordnerangabe enthalten.").arg(d.Dateiname));
+    namePruefen(d.Dateiname);
     if (!d.Inhalt.isEmpty() || d.Quelldatei.isEmpty()) {
         groessePruefen(d.Dateiname, d.Inhalt.size());
         return d.Inhalt;
@@ -74,6 +81,18 @@ bool TDokumentServer::IstBlosserDateiname(const QString& name)
         return false;
     return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char(':'))
            && !name.contains(QChar(0));
+}
+
+void TDokumentServer::Datei_Pruefen(const QString& name, const QString& pfad)
+{
+    namePruefen(name);
+    const QFileInfo info(pfad);
+    if (!info.isFile())
+        throw EQELError(unlesbar(pfad, QString()));
+    groessePruefen(name, info.size());
+    QFile f(pfad);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EQELError(unlesbar(pfad, f.errorString()));
 }
 
 void TDokumentServer::Dokumente_Uebernehmen(const TDocListe& liste) { m_liste = liste; }

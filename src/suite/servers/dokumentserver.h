@@ -18,6 +18,8 @@ public:
 
     // True for a bare file name (no folder part, not "." or "..").
     static bool IstBlosserDateiname(const QString& name);
+    // Whether a file on disk may be attached under this name; raises EQELError with the reason.
+    static void Datei_Pruefen(const QString& name, const QString& pfad);
 
 private:
     TDocListe m_liste;
