@@ -103,11 +103,7 @@ public:
     virtual bool Ist_Zentralreguliert(int rechnerNr, int transNr, int lfdNr) = 0;
     // The booked dunnings of one open item, oldest first: dunning date, level, dunning number, fee,
     // interest, granted payment term (columns in this order).
-    virtual TVRList* Mahnhistorie_Liste(int rechnerNr, int transNr, int lfdNr)
-    {
-        (void)rechnerNr, (void)transNr, (void)lfdNr;
-        throw ENichtVerfuegbar(QStringLiteral("Die Mahnhistorie ist in dieser Version noch nicht verfügbar."));
-    }
+    virtual TVRList* Mahnhistorie_Liste(int rechnerNr, int transNr, int lfdNr) = 0;
 };
 
 // Result columns of the partner search.
