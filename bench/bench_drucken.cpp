@@ -7,6 +7,8 @@
 #include "suite/servers/database.h"
 #include "suite/servers/demodaten.h"
 
+#include "benchhilfe.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,17 +20,13 @@
 #include <cstdio>
 #include <vector>
 
+using namespace bench;
+
 namespace {
 
 struct TEmpfaenger {
     TIntPair GepNr, OrgeNr;
 };
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 const QString kText = QStringLiteral(
     "Sehr geehrte Damen und Herren,\r\n\r\nbei der Durchsicht unserer Buchhaltung haben wir festgestellt, dass die "
@@ -112,20 +110,9 @@ int main(int argc, char** argv)
     const int briefe = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
     const int laeufe = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
 
-    QTemporaryDir dir;
-    TSuiteKonfiguration k;
-    k.Datenbank = dir.filePath(QStringLiteral("suite.db"));
-    k.Benutzer = QStringLiteral("bench");
-    k.LogDatei = dir.filePath(QStringLiteral("fehler.log"));
-    k.BerichtsOrdner = dir.filePath(QStringLiteral("berichte"));
-    const QString ini = dir.filePath(QStringLiteral("suite.ini"));
-    k.Speichern(ini);
-    qputenv("QEL_SUITE_CONFIG", ini.toLocal8Bit());
-    TSuiteDatenbank::AnlegenOderAktualisieren(k);
-    TDemoOptionen opt;
-    opt.Benutzer = QStringLiteral("bench");
-    DemoDaten_Erzeugen(opt);
-    QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
+    TDemoOptionen demo;
+    TBenchSuite suite(&demo);
+    const TSuiteKonfiguration& k = suite.Konfiguration;
     QDir().mkpath(k.BerichtsOrdner);
     // The shipped layout from the source tree.
     const QString vorlage = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../reports/mahnung.html");

@@ -4,6 +4,7 @@
 #include "suite/programm.h"
 #include "suite/servers/database.h"
 #include "suite/servers/interfaces.h"
+#include "benchhilfe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,24 +14,14 @@
 #include <memory>
 #include <vector>
 
+using namespace bench;
+
 namespace {
 
 constexpr int kPosten = 10000;
 constexpr int kPartner = 500;
 constexpr int kLaeufe = 7;
 constexpr int kGebuehrLaeufe = 21;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-bool pruefe(const char* name, double wert, double ziel)
-{
-    std::printf("%-60s %9.1f ms  (Ziel <= %.0f ms)%s\n", name, wert, ziel, wert <= ziel ? "" : "  VERFEHLT");
-    return wert <= ziel;
-}
 
 // The transfer table the open-items window hands over: its fifteen columns in their order.
 struct TUebergabe {
@@ -120,16 +111,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    TSuiteKonfiguration k;
-    k.Datenbank = dir.filePath(QStringLiteral("suite.db"));
-    k.Benutzer = QStringLiteral("bench");
-    k.LogDatei = dir.filePath(QStringLiteral("fehler.log"));
-    const QString ini = dir.filePath(QStringLiteral("suite.ini"));
-    k.Speichern(ini);
-    qputenv("QEL_SUITE_CONFIG", ini.toLocal8Bit());
-    TSuiteDatenbank::AnlegenOderAktualisieren(k);
-    QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
+    TBenchSuite suite;
     qel_SetModalHandler([](QDialog*) { return mrCancel; });
     textbausteineAnlegen();
 

@@ -6,6 +6,8 @@
 #include "suite/servers/database.h"
 #include "suite/servers/demodaten.h"
 
+#include "benchhilfe.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,58 +20,17 @@
 #include <map>
 #include <vector>
 
+using namespace bench;
+
 namespace {
 
 constexpr int kMahnungen = 50000;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-// Median wall-clock time; the median CPU time goes to *cpu (on a shared machine the two differ).
-double messen(int laeufe, const std::function<void()>& schritt, double* cpu = nullptr)
-{
-    std::vector<double> ms, cpuZeiten;
-    for (int i = 0; i < laeufe; ++i) {
-        QElapsedTimer t;
-        t.start();
-        const double c0 = cpuMs();
-        schritt();
-        QApplication::processEvents();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-        cpuZeiten.push_back(cpuMs() - c0);
-    }
-    if (cpu)
-        *cpu = median(cpuZeiten);
-    return median(ms);
-}
 
 bool pruefe(const char* name, double wert, double cpu, double ziel)
 {
     std::printf("%-52s %9.2f ms (CPU %.2f ms)  (Ziel <= %.0f ms)%s\n", name, wert, cpu, ziel,
                 wert <= ziel ? "" : "  VERFEHLT");
     return wert <= ziel;
-}
-
-TMandantInfo benchmarkMandant()
-{
-    IQEL_MandListeServerRef mandanten;
-    Glob_WWSServerFactoryClass().MandListeServer_Holen(mandanten);
-    TMandantInfo gross;
-    for (const TMandantInfo& m : mandanten->Mandanten_Lesen())
-        if (m.Nr == 99)
-            gross = m;
-    Glob_WWSServerFactoryClass().MandListeServer_Freigeben(mandanten, QStringLiteral("bench"));
-    return gross;
 }
 
 struct TBenchPosten {
@@ -158,20 +119,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    TSuiteKonfiguration k;
-    k.Datenbank = dir.filePath(QStringLiteral("suite.db"));
-    k.Benutzer = QStringLiteral("bench");
-    k.LogDatei = dir.filePath(QStringLiteral("fehler.log"));
-    const QString ini = dir.filePath(QStringLiteral("suite.ini"));
-    k.Speichern(ini);
-    qputenv("QEL_SUITE_CONFIG", ini.toLocal8Bit());
-    TSuiteDatenbank::AnlegenOderAktualisieren(k);
-    TDemoOptionen opt;
-    opt.GrossMandantOP = 60000;
-    opt.Benutzer = QStringLiteral("bench");
-    DemoDaten_Erzeugen(opt);
-    QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
+    TDemoOptionen demo;
+    demo.GrossMandantOP = 60000;
+    TBenchSuite suite(&demo);
 
     const TMandantInfo gross = benchmarkMandant();
     if (!IntPairDefined(gross.Id)) {
@@ -201,7 +151,7 @@ int main(int argc, char** argv)
     f.show();
 
     bool ok = true;
-    const double ohne = messen(5, [&] { f.Mahnungen_Laden(); });
+    const double ohne = messen(5, nullptr, [&] { f.Mahnungen_Laden(); });
     std::printf("Mahnungen_Laden ohne Geschäftspartner: %d Zeilen, %.1f ms\n", f.vtMahnungen->NodeCount(), ohne);
     if (f.vtMahnungen->NodeCount() != kMahnungen) {
         std::fprintf(stderr, "Die Liste hat nicht %d Zeilen\n", kMahnungen);
@@ -213,7 +163,7 @@ int main(int argc, char** argv)
         return 2;
     }
     double cpu = 0;
-    const double laden = messen(5, [&] { f.Mahnungen_Laden(); }, &cpu);
+    const double laden = messen(5, nullptr, [&] { f.Mahnungen_Laden(); }, &cpu);
     ok &= pruefe("Mahnungen_Laden mit Geschäftspartner (Median aus 5)", laden, cpu, 500);
     int sichtbar = 0;
     for (TVirtualNode* n = f.vtMahnungen->GetFirstVisible(); n; n = f.vtMahnungen->GetNextVisible(n))
@@ -231,7 +181,7 @@ int main(int argc, char** argv)
     const int jahr = qel_ToQDate(qel_Now() - 2).year();
     int lfd = 0;
     bool gefunden = true;
-    const double suche = messen(21, [&] {
+    const double suche = messen(21, nullptr, [&] {
         lfd = lfd % 1000 + 1;
         gefunden &= s->Mahnung_Suchen_Belegnummer(gross.Id, lfd, jahr, QELProgramm().GetRId());
     }, &cpu);

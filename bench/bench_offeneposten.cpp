@@ -4,6 +4,7 @@
 #include "suite/programm.h"
 #include "suite/servers/database.h"
 #include "suite/servers/demodaten.h"
+#include "benchhilfe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,76 +15,19 @@
 #include <functional>
 #include <vector>
 
-namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-double messen(int laeufe, const std::function<void()>& vorher, const std::function<void()>& schritt)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < laeufe; ++i) {
-        if (vorher)
-            vorher();
-        QElapsedTimer t;
-        t.start();
-        schritt();
-        QApplication::processEvents();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    return median(ms);
-}
-
-long spitzeKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& zeile : f.readAll().split('\n'))
-        if (zeile.startsWith("VmHWM:"))
-            return zeile.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-bool pruefe(const char* name, double wert, double ziel, const char* einheit = "ms")
-{
-    std::printf("%-48s %9.1f %s  (Ziel <= %.0f %s)%s\n", name, wert, einheit, ziel, einheit, wert <= ziel ? "" : "  VERFEHLT");
-    return wert <= ziel;
-}
-
-}  // namespace
+using namespace bench;
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    TSuiteKonfiguration k;
-    k.Datenbank = dir.filePath(QStringLiteral("suite.db"));
-    k.Benutzer = QStringLiteral("bench");
-    k.LogDatei = dir.filePath(QStringLiteral("fehler.log"));
-    const QString ini = dir.filePath(QStringLiteral("suite.ini"));
-    k.Speichern(ini);
-    qputenv("QEL_SUITE_CONFIG", ini.toLocal8Bit());
-    TSuiteDatenbank::AnlegenOderAktualisieren(k);
-    TDemoOptionen opt;
-    opt.GrossMandantOP = 100000;
-    opt.Benutzer = QStringLiteral("bench");
-    DemoDaten_Erzeugen(opt);
-    QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
+    TDemoOptionen demo;
+    demo.GrossMandantOP = 100000;
+    TBenchSuite suite(&demo);
     qel_SetModalHandler([](QDialog*) { return mrCancel; });
 
-    IQEL_MandListeServerRef mandanten;
-    Glob_WWSServerFactoryClass().MandListeServer_Holen(mandanten);
-    TMandantInfo gross;
-    for (const TMandantInfo& m : mandanten->Mandanten_Lesen())
-        if (m.Nr == 99)
-            gross = m;
-    Glob_WWSServerFactoryClass().MandListeServer_Freigeben(mandanten, QStringLiteral("bench"));
+    const TMandantInfo gross = benchmarkMandant();
     if (!IntPairDefined(gross.Id)) {
         std::fprintf(stderr, "Benchmark-Mandant fehlt\n");
         return 2;
@@ -141,6 +85,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Übergabeliste hat nicht 10.000 Zeilen\n");
         ok = false;
     }
-    ok &= pruefe("Spitzenspeicher (VmHWM)", spitzeKb() / 1024.0, 400, "MB");
+    ok &= pruefe("Spitzenspeicher (VmHWM)", spitzeMb(), 400, "MB");
     return ok ? 0 : 1;
 }

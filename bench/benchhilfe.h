@@ -1,0 +1,114 @@
+// What every benchmark needs: a throw-away suite, medians, CPU time, peak memory and the verdict line.
+#pragma once
+
+#include "suite/programm.h"
+#include "suite/servers/database.h"
+#include "suite/servers/demodaten.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+namespace bench {
+
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+inline double cpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Median wall-clock milliseconds of `laeufe` runs; `vorher` runs untimed before each; the median CPU time
+// goes to *cpu (on a shared machine the two differ).
+inline double messen(int laeufe, const std::function<void()>& vorher, const std::function<void()>& schritt,
+                     double* cpu = nullptr)
+{
+    std::vector<double> ms, cpuZeiten;
+    for (int i = 0; i < laeufe; ++i) {
+        if (vorher)
+            vorher();
+        QElapsedTimer t;
+        t.start();
+        const double c0 = cpuMs();
+        schritt();
+        QApplication::processEvents();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+        cpuZeiten.push_back(cpuMs() - c0);
+    }
+    if (cpu)
+        *cpu = median(cpuZeiten);
+    return median(ms);
+}
+
+// Peak resident memory of this process in MB.
+inline double spitzeMb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& zeile : f.readAll().split('\n'))
+        if (zeile.startsWith("VmHWM:"))
+            return zeile.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+inline bool pruefe(const char* name, double wert, double ziel, const char* einheit = "ms")
+{
+    std::printf("%-56s %9.1f %s  (Ziel <= %.0f %s)%s\n", name, wert, einheit, ziel, einheit,
+                wert <= ziel ? "" : "  VERFEHLT");
+    return wert <= ziel;
+}
+
+// A suite database in a temporary folder, opened by the program object like at start-up.
+class TBenchSuite {
+public:
+    explicit TBenchSuite(const TDemoOptionen* demo = nullptr)
+    {
+        Konfiguration.Datenbank = m_dir.filePath(QStringLiteral("suite.db"));
+        Konfiguration.Benutzer = QStringLiteral("bench");
+        Konfiguration.LogDatei = m_dir.filePath(QStringLiteral("fehler.log"));
+        Konfiguration.BerichtsOrdner = m_dir.filePath(QStringLiteral("berichte"));
+        const QString ini = m_dir.filePath(QStringLiteral("suite.ini"));
+        Konfiguration.Speichern(ini);
+        qputenv("QEL_SUITE_CONFIG", ini.toLocal8Bit());
+        TSuiteDatenbank::AnlegenOderAktualisieren(Konfiguration);
+        if (demo) {
+            TDemoOptionen opt = *demo;
+            opt.Benutzer = Konfiguration.Benutzer;
+            DemoDaten_Erzeugen(opt);
+        }
+        QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
+    }
+    QString Ordner() const { return m_dir.path(); }
+    TSuiteKonfiguration Konfiguration;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The demo's benchmark client (number 99).
+inline TMandantInfo benchmarkMandant()
+{
+    IQEL_MandListeServerRef mandanten;
+    Glob_WWSServerFactoryClass().MandListeServer_Holen(mandanten);
+    TMandantInfo gross;
+    for (const TMandantInfo& m : mandanten->Mandanten_Lesen())
+        if (m.Nr == 99)
+            gross = m;
+    Glob_WWSServerFactoryClass().MandListeServer_Freigeben(mandanten, QStringLiteral("bench"));
+    return gross;
+}
+
+}  // namespace bench
