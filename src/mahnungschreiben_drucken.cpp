@@ -228,7 +228,7 @@ void TfrmMahnungSchreiben::Drucken_Struktur()
                 r->SetParameter(QStringLiteral("Param_BelegFussDrucken"),
                                 layout->Wert(QStringLiteral("ParamBelegFussDrucken")));
 
-                Raender_Setzen(*r->CrystalReport(), *layout);
+                Raender_Setzen(*r->EngineReport(), *layout);
                 r->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
                                            QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
                                            QStringLiteral("@const_LogoLfdNr"));

@@ -97,9 +97,9 @@ protected:
         r->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
                                    QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
                                    QStringLiteral("@const_LogoLfdNr"));
-        r->CrystalReport()->Set_TopMargin(qel_mmToTwips(20));
-        r->CrystalReport()->Set_LeftMargin(qel_mmToTwips(25));
-        r->CrystalReport()->Set_BottomMargin(qel_mmToTwips(15));
+        r->EngineReport()->Set_TopMargin(qel_mmToTwips(20));
+        r->EngineReport()->Set_LeftMargin(qel_mmToTwips(25));
+        r->EngineReport()->Set_BottomMargin(qel_mmToTwips(15));
     }
 
     // Renders the job's letter to a PDF and returns its output record.

@@ -167,7 +167,7 @@ TQELReport* TCrystalRDCn::GetReport(int index)
 IReport* TCrystalRDCn::GetIReport(int index)
 {
     pruefen(index);
-    return m_report.CrystalReport();
+    return m_report.EngineReport();
 }
 
 std::unique_ptr<TBriefsatz> TCrystalRDCn::Satz()

@@ -56,7 +56,7 @@ public:
     const QVector<TLogoVerbindung>& LogoVerbindungen() const { return m_logos; }
     // The value a "@const_X" reference stands for.
     QString Konstante(const QString& verweis) const;
-    IReport* CrystalReport() { return &m_report; }
+    IReport* EngineReport() { return &m_report; }
     const IReport& Seite() const { return m_report; }
     void Clear();
 
