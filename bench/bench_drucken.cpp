@@ -88,9 +88,9 @@ void brief(IQEL_PrintEditServer& server, const TIntPair& mandant, const TIntPair
     for (const char* s : {"Param_AbsenderAnzeigen", "Param_FonFaxMailBuchfiliale", "Param_GrussFilialname",
                           "Param_BelegFussDrucken"})
         p->SetParameter(QString::fromLatin1(s), QStringLiteral("J"));
-    p->CrystalReport()->Set_TopMargin(qel_mmToTwips(20));
-    p->CrystalReport()->Set_LeftMargin(qel_mmToTwips(25));
-    p->CrystalReport()->Set_BottomMargin(qel_mmToTwips(20));
+    p->EngineReport()->Set_TopMargin(qel_mmToTwips(20));
+    p->EngineReport()->Set_LeftMargin(qel_mmToTwips(25));
+    p->EngineReport()->Set_BottomMargin(qel_mmToTwips(20));
     p->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
                                QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
                                QStringLiteral("@const_LogoLfdNr"));

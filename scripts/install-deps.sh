@@ -11,7 +11,7 @@ PKGS=(
   libgtest-dev googletest
   libkainjow-mustache-dev
   libqt6svg6 libcups2 poppler-utils xvfb xauth fonts-dejavu-core fonts-liberation
-  sqlite3
+  sqlite3 postgresql-15
 )
 missing=()
 for p in "${PKGS[@]}"; do

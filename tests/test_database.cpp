@@ -4,6 +4,7 @@
 #include "suite/konfiguration.h"
 #include "suite/servers/database.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -109,7 +110,7 @@ TEST_F(DatabaseTest, CreatesSchemaFromTheMigrationsWithOneVersionRow)
         EXPECT_TRUE(vorhanden.contains(t)) << t.toStdString();
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("schema_version")), 1);
     EXPECT_EQ(qgetenv("QEL_SUITE_CONFIG"), suite.EinstellungsDatei().toLocal8Bit());
-    EXPECT_EQ(TSuiteKonfiguration::Laden().Datenbank, suite.DatenbankDatei());
+    EXPECT_EQ(TSuiteKonfiguration::Laden().Datenbank, suite.Konfiguration().Datenbank);
 
     // Running it again on a current database changes nothing.
     const TSuiteKonfiguration k = suite.Konfiguration();
@@ -120,6 +121,7 @@ TEST_F(DatabaseTest, CreatesSchemaFromTheMigrationsWithOneVersionRow)
 
 TEST_F(DatabaseTest, OpeningUpgradesAnOlderDatabase)
 {
+    QEL_NUR_SQLITE();
     const QString datei = Pfad(QStringLiteral("alt.sqlite"));
     {
         TFremdeVerbindung alt(datei);
@@ -135,6 +137,7 @@ TEST_F(DatabaseTest, OpeningUpgradesAnOlderDatabase)
 
 TEST_F(DatabaseTest, FailedUpgradeLeavesTheOldVersionAndNoHalfSchema)
 {
+    QEL_NUR_SQLITE();
     const QString datei = Pfad(QStringLiteral("kaputt.sqlite"));
     {
         TFremdeVerbindung alt(datei);
@@ -154,6 +157,7 @@ TEST_F(DatabaseTest, FailedUpgradeLeavesTheOldVersionAndNoHalfSchema)
 
 TEST_F(DatabaseTest, OpeningRefusesMissingEmptyForeignAndCorruptFiles)
 {
+    QEL_NUR_SQLITE();
     const QString fehlt = Pfad(QStringLiteral("fehlt.sqlite"));
     QString text = fehlerVon([&] { TSuiteDatenbank::Oeffnen(konfigFuer(fehlt)); });
     EXPECT_TRUE(text.contains(QStringLiteral("nicht gefunden"))) << text.toStdString();
@@ -197,6 +201,7 @@ TEST_F(DatabaseTest, OpeningRefusesMissingEmptyForeignAndCorruptFiles)
 
 TEST_F(DatabaseTest, NewerSchemaVersionIsRefusedAndTheFileStaysUntouched)
 {
+    QEL_NUR_SQLITE();
     QString datei;
     {
         TTempSuite suite;
@@ -221,6 +226,7 @@ TEST_F(DatabaseTest, NewerSchemaVersionIsRefusedAndTheFileStaysUntouched)
 
 TEST_F(DatabaseTest, DatabaseHeldExclusivelyByAnotherProgramIsRefusedAfterAShortWait)
 {
+    QEL_NUR_SQLITE();
     TTempSuite suite;
     TSuiteDatenbank::Schliessen();
     {
@@ -343,6 +349,7 @@ TEST_F(DatabaseTest, KeysCountPerRangeAndComputerAndFollowTheTransaction)
 
 TEST_F(DatabaseTest, AnOpenTransactionKeepsOtherWritersOut)
 {
+    QEL_NUR_SQLITE();
     TTempSuite suite;
     TFremdeVerbindung andere(suite.DatenbankDatei(), 50);
     {
@@ -356,4 +363,57 @@ TEST_F(DatabaseTest, AnOpenTransactionKeepsOtherWritersOut)
     ASSERT_TRUE(andere.Exec(QStringLiteral("UPDATE schluessel SET letzte_nr = letzte_nr + 1 WHERE bereich = 'MAHNUNG'")));
     ASSERT_TRUE(andere.Exec(QStringLiteral("COMMIT")));
     EXPECT_EQ(qel_NeuerSchluessel(QStringLiteral("MAHNUNG"), 1).LNr, 3);
+}
+
+TEST_F(DatabaseTest, AFailedStatementSpoilsItsTransactionOnEveryEngine)
+{
+    TTempSuite suite;
+    auto einfuegen = [](int nr) {
+        TSqlAbfrage(QStringLiteral("INSERT INTO rechner (rechner_nr, bezeichnung, filiale) VALUES (?, 'R', 0)")).Bind(nr).Exec();
+    };
+    einfuegen(1);
+    {
+        TTransaktion t;
+        einfuegen(2);
+        EXPECT_THROW(einfuegen(1), EEintragVorhanden);
+        // PostgreSQL has aborted the transaction; SQLite must not commit half of it either.
+        EXPECT_THROW(t.Commit(), EQELError);
+    }
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("rechner")), 1);
+    TTransaktion t;
+    einfuegen(3);
+    t.Commit();
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("rechner")), 2);
+}
+
+TEST_F(DatabaseTest, PostgresDatabaseIsCreatedWhenMissingAndOnlyThen)
+{
+    QEL_NUR_POSTGRES();
+    // Any name is safe in the DDL, quotes and blanks included.
+    const TSuiteKonfiguration k = TTempSuite::PostgresKonfiguration(
+        QStringLiteral("qel test \"neu\" %1").arg(QCoreApplication::applicationPid()));
+    TSuiteDatenbank::PostgresDatenbankLoeschen(k);
+    EXPECT_FALSE(TSuiteDatenbank::Vorhanden(k));
+    const QString text = fehlerVon([&] { TSuiteDatenbank::Oeffnen(k); });
+    EXPECT_TRUE(text.contains(QStringLiteral("kann nicht geöffnet werden"))) << text.toStdString();
+    EXPECT_FALSE(TSuiteDatenbank::Vorhanden(k)) << "opening must not create the database";
+
+    TSuiteDatenbank::AnlegenOderAktualisieren(k);
+    EXPECT_TRUE(TSuiteDatenbank::Vorhanden(k));
+    EXPECT_EQ(TSuiteDatenbank::SchemaVersion(), TSuiteDatenbank::SchemaVersionProgramm());
+    TSuiteDatenbank::Schliessen();
+    TSuiteDatenbank::Oeffnen(k);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("schema_version")), 1);
+    // Text sorts by bytes as on SQLite, whatever the server's locale.
+    EXPECT_EQ(TTempSuite::Wert(QStringLiteral("SELECT COUNT(*) FROM (SELECT 'a' AS x UNION SELECT 'B') t WHERE x < 'B'"))
+                  .toInt(),
+              0);
+    TSuiteDatenbank::PostgresDatenbankLoeschen(k);
+    EXPECT_FALSE(TSuiteDatenbank::Offen());
+    EXPECT_FALSE(TSuiteDatenbank::Vorhanden(k));
+
+    TSuiteKonfiguration falsch = k;
+    falsch.Host = QStringLiteral("/gibt/es/nicht");
+    const QString text2 = fehlerVon([&] { TSuiteDatenbank::AnlegenOderAktualisieren(falsch); });
+    EXPECT_TRUE(text2.contains(QStringLiteral("nicht erreichbar"))) << text2.toStdString();
 }

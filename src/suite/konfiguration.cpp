@@ -52,10 +52,16 @@ TSuiteKonfiguration TSuiteKonfiguration::Laden(const QString& pfadArg)
     if (k.Treiber == QLatin1String("QSQLITE"))
         k.Datenbank = relativ(k.Datenbank);
     k.Host = s.value(QStringLiteral("Datenbank/Host")).toString();
-    k.Port = s.value(QStringLiteral("Datenbank/Port"), 0).toInt();
+    bool ok = false;
+    k.Port = s.value(QStringLiteral("Datenbank/Port"), 0).toInt(&ok);
+    if (!ok || k.Port < 0 || k.Port > 65535)
+        throw EQELError(QStringLiteral("Der Port der Datenbank in der Einstellungsdatei muss leer sein oder zwischen 1 und 65535 liegen."));
     k.DbBenutzer = s.value(QStringLiteral("Datenbank/Benutzer")).toString();
     k.DbPasswort = s.value(QStringLiteral("Datenbank/Passwort")).toString();
-    bool ok = false;
+    k.WartezeitMs = s.value(QStringLiteral("Datenbank/WartezeitMs"), 0).toInt(&ok);
+    if (!ok || k.WartezeitMs < 0 || k.WartezeitMs > 600000)
+        throw EQELError(QStringLiteral("Die Wartezeit auf gesperrte Daten (Datenbank/WartezeitMs) muss zwischen 0 und "
+                                       "600000 Millisekunden liegen."));
     k.Rechner = s.value(QStringLiteral("Arbeitsplatz/Rechner"), 1).toInt(&ok);
     if (!ok || k.Rechner < 1 || k.Rechner > 9999)
         throw EQELError(QStringLiteral("Die Rechnernummer in der Einstellungsdatei muss zwischen 1 und 9999 liegen."));
@@ -76,16 +82,20 @@ void TSuiteKonfiguration::Speichern(const QString& pfad) const
 {
     QDir().mkpath(QFileInfo(pfad).absolutePath());
     QSettings s(pfad, QSettings::IniFormat);
+    // Optional keys without a value are removed: an older file must not keep a stale host or password.
+    auto optional = [&s](const QString& schluessel, const QVariant& wert, bool gesetzt) {
+        if (gesetzt)
+            s.setValue(schluessel, wert);
+        else
+            s.remove(schluessel);
+    };
     s.setValue(QStringLiteral("Datenbank/Treiber"), Treiber);
     s.setValue(QStringLiteral("Datenbank/Name"), Datenbank);
-    if (!Host.isEmpty())
-        s.setValue(QStringLiteral("Datenbank/Host"), Host);
-    if (Port)
-        s.setValue(QStringLiteral("Datenbank/Port"), Port);
-    if (!DbBenutzer.isEmpty())
-        s.setValue(QStringLiteral("Datenbank/Benutzer"), DbBenutzer);
-    if (!DbPasswort.isEmpty())
-        s.setValue(QStringLiteral("Datenbank/Passwort"), DbPasswort);
+    optional(QStringLiteral("Datenbank/Host"), Host, !Host.isEmpty());
+    optional(QStringLiteral("Datenbank/Port"), Port, Port > 0);
+    optional(QStringLiteral("Datenbank/Benutzer"), DbBenutzer, !DbBenutzer.isEmpty());
+    optional(QStringLiteral("Datenbank/Passwort"), DbPasswort, !DbPasswort.isEmpty());
+    optional(QStringLiteral("Datenbank/WartezeitMs"), WartezeitMs, WartezeitMs > 0);
     s.setValue(QStringLiteral("Arbeitsplatz/Rechner"), Rechner);
     if (!Benutzer.isEmpty())
         s.setValue(QStringLiteral("Arbeitsplatz/Benutzer"), Benutzer);

@@ -11,7 +11,10 @@ struct TSuiteKonfiguration {
     QString Host;
     int Port = 0;
     QString DbBenutzer;
-    QString DbPasswort;
+    QString DbPasswort;  // PostgreSQL: empty uses the user's ~/.pgpass or PGPASSWORD
+    // How long a statement waits for another workstation's lock before it gives up with a message;
+    // 0: 3 s on SQLite, 10 s on PostgreSQL.
+    int WartezeitMs = 0;
     int Rechner = 1;       // this workstation's computer number
     QString Benutzer;      // signed-in user; default: the OS user
     QString Waehrung = QStringLiteral("EUR");

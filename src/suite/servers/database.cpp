@@ -22,7 +22,10 @@ static void schemaRessourcenLaden()
 namespace {
 
 const QString kVerbindung = QStringLiteral("qel_suite");
+const QString kWartung = QStringLiteral("qel_suite_wartung");
 constexpr int kWartezeitMs = 3000;
+constexpr int kWartezeitPostgresMs = 10000;
+constexpr qint64 kMigrationsSperre = 0x51454C4D;  // advisory lock key of schema upgrades
 
 // SQLite result codes as the driver reports them in nativeErrorCode().
 bool istGesperrt(const QSqlError& e)
@@ -55,6 +58,44 @@ QString fehlerText(const QSqlError& e)
     return t;
 }
 
+QString gesperrtTextPostgres(const QString& datenbank)
+{
+    return QStringLiteral("Die Datenbank der Suite ist gesperrt, weil ein anderer Arbeitsplatz dieselben Daten gerade "
+                          "bearbeitet:\n%1\nBitte versuchen Sie es in einigen Augenblicken erneut.")
+        .arg(datenbank);
+}
+
+QString konfliktText(const QString& datenbank)
+{
+    return QStringLiteral("Die Änderung kollidierte mit der eines anderen Arbeitsplatzes und wurde nicht gespeichert:\n%1\n"
+                          "Bitte versuchen Sie es erneut.")
+        .arg(datenbank);
+}
+
+QString verbindungText(const QString& datenbank, const QSqlError& e)
+{
+    return QStringLiteral("Die Verbindung zur Datenbank der Suite ist unterbrochen:\n%1\n%2").arg(datenbank, fehlerText(e));
+}
+
+// PostgreSQL reports SQLSTATE codes through nativeErrorCode().
+enum class TFehlerArt { Sonstiges, Gesperrt, Konflikt, Verbindung };
+
+TFehlerArt fehlerArt(const QSqlError& e, bool postgres)
+{
+    if (!postgres)
+        return istGesperrt(e) ? TFehlerArt::Gesperrt : TFehlerArt::Sonstiges;
+    const QString code = e.nativeErrorCode();
+    if (code == QLatin1String("55P03") || code == QLatin1String("57014"))  // lock_timeout, statement_timeout
+        return TFehlerArt::Gesperrt;
+    if (code == QLatin1String("40P01") || code == QLatin1String("40001"))  // deadlock, serialization failure
+        return TFehlerArt::Konflikt;
+    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") || e.type() == QSqlError::ConnectionError
+        || e.databaseText().contains(QLatin1String("server closed the connection"), Qt::CaseInsensitive)
+        || e.databaseText().contains(QLatin1String("no connection to the server"), Qt::CaseInsensitive))
+        return TFehlerArt::Verbindung;
+    return TFehlerArt::Sonstiges;
+}
+
 // Only the outermost TTransaktion talks to the database.
 int g_transaktionsTiefe = 0;
 bool g_transaktionAbgebrochen = false;
@@ -63,6 +104,41 @@ int g_verbindungsNr = 0;
 
 // Connection parameters of the last opened database, for messages.
 QString g_datenbankName;
+
+bool istEindeutigVerletzt(const QSqlError& e, bool postgres)
+{
+    if (postgres)
+        return e.nativeErrorCode() == QLatin1String("23505");
+    return e.databaseText().contains(QLatin1String("UNIQUE constraint failed"), Qt::CaseInsensitive)
+        || e.databaseText().contains(QLatin1String("PRIMARY KEY must be unique"), Qt::CaseInsensitive);
+}
+
+// Raises the clerk's text for a failed statement. The open transaction is spoilt on every engine:
+// PostgreSQL has aborted it, and SQLite must not commit half of the work either.
+[[noreturn]] void sqlFehler(const QSqlError& e, const QString& sql)
+{
+    const bool postgres = TSuiteDatenbank::IstPostgres();
+    if (g_transaktionsTiefe > 0) {
+        g_transaktionAbgebrochen = true;
+        // Back to the start, still inside the transaction: later statements (the release of prepared
+        // ones included) work again, and the end rolls everything back.
+        if (postgres)
+            QSqlQuery(QSqlDatabase::database(kVerbindung, false)).exec(QStringLiteral("ROLLBACK TO SAVEPOINT qel_anfang"));
+    }
+    switch (fehlerArt(e, postgres)) {
+    case TFehlerArt::Gesperrt:
+        throw EDatenbankKonflikt(postgres ? gesperrtTextPostgres(g_datenbankName) : gesperrtText(g_datenbankName));
+    case TFehlerArt::Konflikt:
+        throw EDatenbankKonflikt(konfliktText(g_datenbankName));
+    case TFehlerArt::Verbindung:
+        throw EQELError(verbindungText(g_datenbankName, e));
+    case TFehlerArt::Sonstiges:
+        break;
+    }
+    if (istEindeutigVerletzt(e, postgres))
+        throw EEintragVorhanden(QStringLiteral("Ein gleicher Eintrag ist bereits vorhanden: %1").arg(fehlerText(e)));
+    throw EQELError(QStringLiteral("Datenbankfehler: %1\nSQL: %2").arg(fehlerText(e), sql));
+}
 
 void sqlAusfuehren(QSqlDatabase& db, const QString& sql)
 {
@@ -119,6 +195,102 @@ TDateiArt dateiArt(const QString& pfad)
 bool tabelleVorhanden(QSqlDatabase& db, const QString& name)
 {
     return db.tables(QSql::Tables).contains(name, Qt::CaseInsensitive);
+}
+
+int wartezeitMs(const TSuiteKonfiguration& konf, bool sqlite)
+{
+    if (konf.WartezeitMs > 0)
+        return konf.WartezeitMs;
+    return sqlite ? kWartezeitMs : kWartezeitPostgresMs;
+}
+
+void postgresParameter(QSqlDatabase& db, const TSuiteKonfiguration& konf, const QString& datenbank)
+{
+    db.setDatabaseName(datenbank);
+    if (!konf.Host.isEmpty())
+        db.setHostName(konf.Host);
+    if (konf.Port > 0)
+        db.setPort(konf.Port);
+    if (!konf.DbBenutzer.isEmpty())
+        db.setUserName(konf.DbBenutzer);
+    if (!konf.DbPasswort.isEmpty())
+        db.setPassword(konf.DbPasswort);
+    // A server that does not answer must not freeze the program.
+    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+}
+
+QString serverText(const TSuiteKonfiguration& konf)
+{
+    QString t = konf.Host.isEmpty() ? QStringLiteral("(Standard)") : konf.Host;
+    if (konf.Port > 0)
+        t += QStringLiteral(", Port %1").arg(konf.Port);
+    return t;
+}
+
+// A connection to the server's maintenance database "postgres", for creating and dropping databases.
+class TWartungsVerbindung {
+public:
+    explicit TWartungsVerbindung(const TSuiteKonfiguration& konf)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), kWartung);
+        if (!db.isValid()) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(kWartung);
+            throw EQELError(QStringLiteral("Der Datenbanktreiber QPSQL ist nicht installiert."));
+        }
+        postgresParameter(db, konf, QStringLiteral("postgres"));
+        if (!db.open()) {
+            const QString grund = fehlerText(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(kWartung);
+            throw EQELError(
+                QStringLiteral("Der PostgreSQL-Server ist nicht erreichbar:\n%1\n%2").arg(serverText(konf), grund));
+        }
+    }
+    ~TWartungsVerbindung()
+    {
+        QSqlDatabase::database(kWartung, false).close();
+        QSqlDatabase::removeDatabase(kWartung);
+    }
+    TWartungsVerbindung(const TWartungsVerbindung&) = delete;
+    TWartungsVerbindung& operator=(const TWartungsVerbindung&) = delete;
+
+    bool DatenbankVorhanden(const QString& name) const
+    {
+        QSqlQuery q(QSqlDatabase::database(kWartung, false));
+        q.prepare(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
+        q.addBindValue(name);
+        if (!q.exec())
+            throw EQELError(QStringLiteral("Die Datenbanken des PostgreSQL-Servers können nicht gelesen werden: %1")
+                                .arg(fehlerText(q.lastError())));
+        return q.next();
+    }
+
+    // Names cannot be bound in DDL; a quoted identifier with doubled quotes takes any name safely.
+    void Ausfuehren(const QString& sqlMitName, const QString& name, const QString& fehlerAnfang) const
+    {
+        QString bezeichner = name;
+        bezeichner.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        QSqlQuery q(QSqlDatabase::database(kWartung, false));
+        if (!q.exec(sqlMitName.arg(QLatin1Char('"') + bezeichner + QLatin1Char('"'))))
+            throw EQELError(QStringLiteral("%1\n%2\n%3").arg(fehlerAnfang, name, fehlerText(q.lastError())));
+    }
+};
+
+// Text compares by bytes (collation C) as on SQLite, so that lists sort the same on both engines.
+void postgresDatenbankAnlegen(const TSuiteKonfiguration& konf)
+{
+    TWartungsVerbindung w(konf);
+    if (w.DatenbankVorhanden(konf.Datenbank))
+        return;
+    try {
+        w.Ausfuehren(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"),
+                     konf.Datenbank, QStringLiteral("Die Datenbank der Suite kann nicht angelegt werden:"));
+    } catch (const EQELError&) {
+        // Another workstation's administration tool may have been quicker.
+        if (!w.DatenbankVorhanden(konf.Datenbank))
+            throw;
+    }
 }
 
 }  // namespace
@@ -183,6 +355,27 @@ int TSuiteDatenbank::SchemaVersion()
     return q.next() ? q.value(0).toInt() : 0;
 }
 
+bool TSuiteDatenbank::Vorhanden(const TSuiteKonfiguration& konf)
+{
+    if (konf.Treiber != QLatin1String("QPSQL")) {
+        const QFileInfo info(konf.Datenbank);
+        return info.isFile() && info.size() > 0;
+    }
+    return TWartungsVerbindung(konf).DatenbankVorhanden(konf.Datenbank);
+}
+
+void TSuiteDatenbank::PostgresDatenbankLoeschen(const TSuiteKonfiguration& konf)
+{
+    if (konf.Treiber != QLatin1String("QPSQL"))
+        throw EQELError(QStringLiteral("Nur PostgreSQL-Datenbanken werden so gelöscht."));
+    if (Offen() && IstPostgres() && Verbindung().databaseName() == konf.Datenbank)
+        Schliessen();
+    const TWartungsVerbindung w(konf);
+    if (w.DatenbankVorhanden(konf.Datenbank))
+        w.Ausfuehren(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)"), konf.Datenbank,
+                     QStringLiteral("Die Datenbank kann nicht gelöscht werden:"));
+}
+
 int TSuiteDatenbank::GespeicherteVersion(const TSuiteKonfiguration& konf)
 {
     const bool warOffen = Offen();
@@ -237,6 +430,8 @@ void TSuiteDatenbank::verbinden(const TSuiteKonfiguration& konf, bool anlegen)
                 break;
             }
         }
+    } else if (anlegen) {
+        postgresDatenbankAnlegen(konf);
     }
 
     QSqlDatabase db = QSqlDatabase::addDatabase(konf.Treiber, kVerbindung);
@@ -244,18 +439,12 @@ void TSuiteDatenbank::verbinden(const TSuiteKonfiguration& konf, bool anlegen)
         QSqlDatabase::removeDatabase(kVerbindung);
         throw EQELError(QStringLiteral("Der Datenbanktreiber %1 ist nicht installiert.").arg(konf.Treiber));
     }
-    db.setDatabaseName(konf.Datenbank);
+    const int wartezeit = wartezeitMs(konf, sqlite);
     if (sqlite) {
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kWartezeitMs));
+        db.setDatabaseName(konf.Datenbank);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(wartezeit));
     } else {
-        if (!konf.Host.isEmpty())
-            db.setHostName(konf.Host);
-        if (konf.Port > 0)
-            db.setPort(konf.Port);
-        if (!konf.DbBenutzer.isEmpty())
-            db.setUserName(konf.DbBenutzer);
-        if (!konf.DbPasswort.isEmpty())
-            db.setPassword(konf.DbPasswort);
+        postgresParameter(db, konf, konf.Datenbank);
     }
     if (!db.open()) {
         const QString grund = fehlerText(db.lastError());
@@ -266,8 +455,11 @@ void TSuiteDatenbank::verbinden(const TSuiteKonfiguration& konf, bool anlegen)
     }
 
     try {
-        if (sqlite) {
-            sqlAusfuehren(db, QStringLiteral("PRAGMA busy_timeout = %1").arg(kWartezeitMs));
+        if (!sqlite) {
+            // A lock held too long by another workstation ends the statement with a clear message.
+            sqlAusfuehren(db, QStringLiteral("SET lock_timeout = %1").arg(wartezeit));
+        } else {
+            sqlAusfuehren(db, QStringLiteral("PRAGMA busy_timeout = %1").arg(wartezeit));
             // The first real read tells a corrupt or foreign file and a lock apart.
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
@@ -385,8 +577,18 @@ void TSuiteDatenbank::migrieren(int vonVersion)
 
     // All steps in one transaction: a failing step leaves the database at its old version.
     TTransaktion t;
+    if (postgres) {
+        // Two workstations starting a newer program at once: the second waits and finds the work done.
+        TSqlAbfrage(QStringLiteral("SELECT pg_advisory_xact_lock(?)")).Bind(kMigrationsSperre).Exec();
+        vonVersion = SchemaVersion();
+        if (vonVersion >= bis) {
+            t.Commit();
+            return;
+        }
+    }
     if (!tabelleVorhanden(db, QStringLiteral("schema_version"))) {
-        TSqlAbfrage(QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)")).Exec();
+        // DDL is not preparable on PostgreSQL.
+        sqlAusfuehren(db, QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"));
         TSqlAbfrage(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)")).Bind(0).Exec();
     }
     for (int v = vonVersion + 1; v <= bis; ++v) {
@@ -411,12 +613,8 @@ void TSuiteDatenbank::migrieren(int vonVersion)
 TSqlAbfrage::TSqlAbfrage(const QString& sql) : m_q(TSuiteDatenbank::Verbindung()), m_sql(sql)
 {
     m_q.setForwardOnly(true);
-    if (!m_q.prepare(sql)) {
-        const QSqlError e = m_q.lastError();
-        if (istGesperrt(e))
-            throw EQELError(gesperrtText(g_datenbankName));
-        throw EQELError(QStringLiteral("Datenbankfehler: %1\nSQL: %2").arg(fehlerText(e), sql));
-    }
+    if (!m_q.prepare(sql))
+        sqlFehler(m_q.lastError(), sql);
 }
 
 // A null QString would bind as SQL NULL; every text column of the suite is NOT NULL with '' as "none".
@@ -442,12 +640,8 @@ TSqlAbfrage& TSqlAbfrage::Bind(std::initializer_list<QVariant> values)
 
 TSqlAbfrage& TSqlAbfrage::Exec()
 {
-    if (!m_q.exec()) {
-        const QSqlError e = m_q.lastError();
-        if (istGesperrt(e))
-            throw EQELError(gesperrtText(g_datenbankName));
-        throw EQELError(QStringLiteral("Datenbankfehler: %1\nSQL: %2").arg(fehlerText(e), m_sql));
-    }
+    if (!m_q.exec())
+        sqlFehler(m_q.lastError(), m_sql);
     return *this;
 }
 
@@ -459,16 +653,25 @@ TTransaktion::TTransaktion()
     if (g_transaktionsTiefe == 0) {
         g_transaktionAbgebrochen = false;
         if (TSuiteDatenbank::IstPostgres()) {
-            if (!db.transaction())
-                throw EQELError(QStringLiteral("Die Transaktion kann nicht begonnen werden: %1")
-                                    .arg(fehlerText(db.lastError())));
+            if (!db.transaction()) {
+                const QSqlError e = db.lastError();
+                if (fehlerArt(e, true) == TFehlerArt::Verbindung)
+                    throw EQELError(verbindungText(g_datenbankName, e));
+                throw EQELError(QStringLiteral("Die Transaktion kann nicht begonnen werden: %1").arg(fehlerText(e)));
+            }
+            QSqlQuery anfang(db);
+            if (!anfang.exec(QStringLiteral("SAVEPOINT qel_anfang"))) {
+                const QString grund = fehlerText(anfang.lastError());
+                db.rollback();
+                throw EQELError(QStringLiteral("Die Transaktion kann nicht begonnen werden: %1").arg(grund));
+            }
         } else {
             // IMMEDIATE takes the write lock at once: two workstations cannot both read a counter and
             // then fail to upgrade their locks.
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
                 if (istGesperrt(q.lastError()))
-                    throw EQELError(gesperrtText(g_datenbankName));
+                    throw EDatenbankKonflikt(gesperrtText(g_datenbankName));
                 throw EQELError(QStringLiteral("Die Transaktion kann nicht begonnen werden: %1")
                                     .arg(fehlerText(q.lastError())));
             }
@@ -525,8 +728,15 @@ void TTransaktion::Commit()
         ok = q.exec(QStringLiteral("COMMIT"));
         grund = fehlerText(q.lastError());
     }
-    if (!ok)
+    if (!ok) {
+        // A failed COMMIT has ended the transaction on PostgreSQL; SQLite keeps it open for the rollback.
+        if (TSuiteDatenbank::IstPostgres()) {
+            m_offen = false;
+            --g_transaktionsTiefe;
+            g_transaktionAbgebrochen = false;
+        }
         throw EQELError(QStringLiteral("Die Änderungen konnten nicht gespeichert werden: %1").arg(grund));
+    }
     m_offen = false;
     --g_transaktionsTiefe;
 }
@@ -540,22 +750,20 @@ TIntPair qel_NeueSchluessel(const QString& bereich, int rechnerNr, int anzahl)
     if (anzahl < 1)
         throw EQELError(QStringLiteral("Es muss mindestens ein Schlüssel angefordert werden."));
     TTransaktion t;
-    // Increment first: the row lock (or SQLite's write lock) makes read-increment-write atomic.
-    TSqlAbfrage upd(QStringLiteral("UPDATE schluessel SET letzte_nr = letzte_nr + ? WHERE bereich = ? AND rechner_nr = ?"));
-    upd.Bind({anzahl, bereich, rechnerNr}).Exec();
-    int letzte = 0;
-    if (upd.ZeilenBetroffen() == 0) {
-        TSqlAbfrage(QStringLiteral("INSERT INTO schluessel (bereich, rechner_nr, letzte_nr) VALUES (?, ?, ?)"))
-            .Bind({bereich, rechnerNr, anzahl})
-            .Exec();
-        letzte = anzahl;
-    } else {
-        TSqlAbfrage sel(QStringLiteral("SELECT letzte_nr FROM schluessel WHERE bereich = ? AND rechner_nr = ?"));
-        sel.Bind({bereich, rechnerNr}).Exec();
-        if (!sel.Next())
-            throw EQELError(QStringLiteral("Der Schlüsselzähler '%1' ist verschwunden.").arg(bereich));
-        letzte = sel.Int(0);
-    }
+    // The row first exists (a concurrent first use waits for the other insert instead of failing),
+    // then the increment's row lock makes read-increment-write atomic.
+    TSqlAbfrage(QStringLiteral("INSERT INTO schluessel (bereich, rechner_nr, letzte_nr) VALUES (?, ?, 0) "
+                               "ON CONFLICT DO NOTHING"))
+        .Bind({bereich, rechnerNr})
+        .Exec();
+    TSqlAbfrage(QStringLiteral("UPDATE schluessel SET letzte_nr = letzte_nr + ? WHERE bereich = ? AND rechner_nr = ?"))
+        .Bind({anzahl, bereich, rechnerNr})
+        .Exec();
+    TSqlAbfrage sel(QStringLiteral("SELECT letzte_nr FROM schluessel WHERE bereich = ? AND rechner_nr = ?"));
+    sel.Bind({bereich, rechnerNr}).Exec();
+    if (!sel.Next())
+        throw EQELError(QStringLiteral("Der Schlüsselzähler '%1' ist verschwunden.").arg(bereich));
+    const int letzte = sel.Int(0);
     t.Commit();
     return TIntPair{rechnerNr, letzte - anzahl + 1};
 }

@@ -11,6 +11,19 @@
 
 struct TSuiteKonfiguration;
 
+// Another workstation held the data too long, or the engine broke a deadlock or a serialization
+// conflict: nothing was changed, and the same work can simply be tried again.
+class EDatenbankKonflikt : public EQELError {
+public:
+    using EQELError::EQELError;
+};
+
+// A UNIQUE column or key refused a second equal entry.
+class EEintragVorhanden : public EQELError {
+public:
+    using EQELError::EQELError;
+};
+
 class TSuiteDatenbank {
 public:
     // The schema version this program knows.
@@ -36,6 +49,12 @@ public:
     // Version stored in the configured database, read without changing it (opens and closes the
     // connection unless it is open already). Raises EQELError like Oeffnen.
     static int GespeicherteVersion(const TSuiteKonfiguration& konf);
+    // Whether the configured database exists (a non-empty SQLite file, or a PostgreSQL database
+    // the server knows). Does not touch an open connection.
+    static bool Vorhanden(const TSuiteKonfiguration& konf);
+    // Drops a PostgreSQL database with everything in it, ending other sessions on it. For test and
+    // benchmark databases; the program itself never drops one.
+    static void PostgresDatenbankLoeschen(const TSuiteKonfiguration& konf);
 
 private:
     static void verbinden(const TSuiteKonfiguration& konf, bool anlegen);
