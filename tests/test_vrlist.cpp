@@ -197,3 +197,23 @@ TEST(VRList, DisplayTextFollowsColumnType)
     EXPECT_EQ(list.GetCellValueAsString(0, 0), QStringLiteral("01.01.2005"));
     EXPECT_DOUBLE_EQ(list.GetCellValueAsDate(0, 0), 38353.5);
 }
+
+TEST(VRList, RowsReorderMovesWholeRowsAndRefusesNonPermutations)
+{
+    TVRList l;
+    l.ColumnAdd().DataType = CVR_Text;
+    l.ColumnAdd().DataType = CVR_Integer;
+    for (int i = 0; i < 6; ++i)
+        l.RowAdd({TVRItem(QStringLiteral("z%1").arg(i)), TVRItem(qint64(i))}, 1, l.GetRowCount());
+    // Two cycles (0 2 4) and (1 5), row 3 stays.
+    l.RowsReorder({2, 5, 4, 3, 0, 1});
+    QStringList texte;
+    for (int r = 0; r < l.GetRowCount(); ++r) {
+        texte << l.GetCellValueAsString(r, 0);
+        EXPECT_EQ(l.GetCellValueAsString(r, 0), QStringLiteral("z%1").arg(l.GetCellValueAsInteger(r, 1)));
+    }
+    EXPECT_EQ(texte, (QStringList{"z2", "z5", "z4", "z3", "z0", "z1"}));
+    EXPECT_THROW(l.RowsReorder({0, 0, 1, 2, 3, 4}), EQELError);
+    EXPECT_THROW(l.RowsReorder({0, 1}), EQELError);
+    EXPECT_EQ(l.GetCellValueAsString(0, 0), QStringLiteral("z2"));  // untouched by the refused orders
+}

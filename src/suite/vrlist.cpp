@@ -217,3 +217,39 @@ QString TVRList::DisplayText(int row, int col) const
         return item.AsString(column.DataType);
     }
 }
+
+void TVRList::RowsReorder(const std::vector<int>& reihenfolge)
+{
+    const size_t n = reihenfolge.size();
+    std::vector<bool> erledigt(n, false);
+    bool permutation = int(n) == m_rowCount;
+    for (size_t i = 0; permutation && i < n; ++i) {
+        const int q = reihenfolge[i];
+        permutation = q >= 0 && size_t(q) < n && !erledigt[size_t(q)];
+        if (permutation)
+            erledigt[size_t(q)] = true;
+    }
+    if (!permutation)
+        throw EQELError(QStringLiteral("Die neue Reihenfolge ist keine Umordnung aller Zeilen."));
+    std::fill(erledigt.begin(), erledigt.end(), false);
+    const size_t cols = m_columns.size();
+    std::vector<TVRItem> puffer(cols);
+    auto zeile = [&](size_t r) { return m_cells.begin() + std::ptrdiff_t(r * cols); };
+    // Follow each cycle of the permutation, moving one row at a time.
+    for (size_t start = 0; start < n; ++start) {
+        if (erledigt[start])
+            continue;
+        std::move(zeile(start), zeile(start) + std::ptrdiff_t(cols), puffer.begin());
+        size_t ziel = start;
+        for (;;) {
+            erledigt[ziel] = true;
+            const size_t quelle = size_t(reihenfolge[ziel]);
+            if (quelle == start) {
+                std::move(puffer.begin(), puffer.end(), zeile(ziel));
+                break;
+            }
+            std::move(zeile(quelle), zeile(quelle) + std::ptrdiff_t(cols), zeile(ziel));
+            ziel = quelle;
+        }
+    }
+}

@@ -78,6 +78,9 @@ public:
     int RowAdd(const std::vector<TVRItem>& values, int high, int rowCount);
     int RowAdd(std::vector<TVRItem>&& values);
     void RowsClear();
+    // Puts the rows into a new order: new row i is the old row reihenfolge[i] (a permutation of all rows).
+    // Done in place, so a large table needs no second copy.
+    void RowsReorder(const std::vector<int>& reihenfolge);
     int GetRowCount() const { return m_rowCount; }
     void Reserve(int rows);
 

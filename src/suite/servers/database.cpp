@@ -460,6 +460,8 @@ void TSuiteDatenbank::verbinden(const TSuiteKonfiguration& konf, bool anlegen)
             sqlAusfuehren(db, QStringLiteral("SET lock_timeout = %1").arg(wartezeit));
         } else {
             sqlAusfuehren(db, QStringLiteral("PRAGMA busy_timeout = %1").arg(wartezeit));
+            // Lists of 100,000 rows read their pages more than once; the 2 MB default cache is too small.
+            sqlAusfuehren(db, QStringLiteral("PRAGMA cache_size = -32768"));
             // The first real read tells a corrupt or foreign file and a lock apart.
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
