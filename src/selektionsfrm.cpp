@@ -187,18 +187,8 @@ void TfrmSelektion::aufbauen()
     dlgMandant.MandIndependent = false;
     dlgMandant.SetQELProgrammAktMandant = false;
 
-    dlgGepSuche.Darstellung_Spalten = {CQEL_GPSuchErgebnis_NameFormatted, CQEL_GPSuchErgebnis_Ort,
-                                       CQEL_GPSuchErgebnis_Strasse, CQEL_GPSuchErgebnis_Land};
-    dlgGepSuche.SuchArt = TGpSuchArt::saAllgemein;
-    dlgGepSuche.SuchInit = false;
-    dlgGepSuche.SuchExit = true;
-    dlgGepSuche.AutoStart = false;
-    dlgGepSuche.AutoUebername = false;
-    dlgGepSuche.EditsVisible = true;
-    dlgGepSuche.AllowNeuanlage = false;
-    dlgGepSuche.AllowUngefiltert = true;
-    dlgGepSuche.ActiveOnly = true;
-    dlgGepSuche.CheckboxenSupport = false;
+    // The partner search keeps its defaults, the main menu's settings: name, city, street, country;
+    // active partners only.
 }
 
 // Enter in a number field belongs to the number search, not to the window's "Anzeigen" shortcut.
