@@ -148,6 +148,29 @@ TEST_F(DemoDatenTest, ClientsPartnersAndOpenItemsArePlausible)
               0);
 }
 
+TEST_F(DemoDatenTest, DunningLevelsAreBookedDunningsWithTheirHistory)
+{
+    TTempSuite suite(true);
+    // Every open item at level L was dunned exactly L times, once per level, each after the previous one.
+    EXPECT_GT(TTempSuite::Anzahl(QStringLiteral("mahnung")), 100);
+    EXPECT_EQ(TTempSuite::Wert(QStringLiteral(
+                                   "SELECT COUNT(*) FROM offener_posten op WHERE op.soll_cent - op.haben_cent <> 0 AND "
+                                   "op.mahnstufe <> (SELECT COUNT(*) FROM mahnung_position mp WHERE mp.op_rechner_nr = "
+                                   "op.rechner_nr AND mp.op_trans_nr = op.trans_nr AND mp.op_lfd_nr = op.lfd_nr)"))
+                  .toInt(),
+              0);
+    EXPECT_EQ(TTempSuite::Wert(QStringLiteral(
+                                   "SELECT COUNT(*) FROM mahnung_position a JOIN mahnung ma ON ma.rnr = a.mahnung_rnr "
+                                   "AND ma.lnr = a.mahnung_lnr JOIN mahnung_position b ON b.op_rechner_nr = a.op_rechner_nr "
+                                   "AND b.op_trans_nr = a.op_trans_nr AND b.op_lfd_nr = a.op_lfd_nr AND b.mahnstufe = "
+                                   "a.mahnstufe + 1 JOIN mahnung mb ON mb.rnr = b.mahnung_rnr AND mb.lnr = b.mahnung_lnr "
+                                   "WHERE mb.mahnungsdatum <= ma.mahnungsdatum"))
+                  .toInt(),
+              0);
+    EXPECT_EQ(TTempSuite::Wert(QStringLiteral("SELECT COUNT(*) FROM mahnung WHERE mahnungsdatum > ?"), {qel_Now()}).toInt(),
+              0);
+}
+
 TEST_F(DemoDatenTest, SystemDataForLettersAndRights)
 {
     TTempSuite suite(true);

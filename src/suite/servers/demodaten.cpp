@@ -1,9 +1,11 @@
 #include "demodaten.h"
 
 #include "database.h"
+#include "mahnungeditserver.h"
 #include "verwaltung.h"
 
 #include <QDate>
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
@@ -601,46 +603,120 @@ void postenAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, const TMandan
     }
 }
 
+struct TText {
+    const char* kurz;
+    const char* text;
+};
+// One per dunning level: reminder, first and second dunning.
+const TText kTexte[] = {
+    {"Zahlungserinnerung",
+     "Sehr geehrte Damen und Herren,\n\n"
+     "bei der Durchsicht unserer Buchhaltung haben wir am #Heute festgestellt, dass die nachstehend "
+     "aufgeführten Rechnungen noch nicht ausgeglichen sind. Bis zum #Berücksichtigt eingegangene Zahlungen "
+     "wurden dabei berücksichtigt.\n\n"
+     "Sicherlich handelt es sich um ein Versehen. Wir bitten Sie, den offenen Betrag bis zum angegebenen "
+     "Zahlungsziel auf unser Konto zu überweisen. Sollten Sie die Zahlung inzwischen veranlasst haben, "
+     "betrachten Sie dieses Schreiben bitte als gegenstandslos.\n\n"
+     "Mit freundlichen Grüßen"},
+    {"1. Mahnung",
+     "Sehr geehrte Damen und Herren,\n\n"
+     "leider konnten wir bis heute, dem #Heute, für die unten aufgeführten Rechnungen keinen Zahlungseingang "
+     "feststellen, obwohl wir Sie bereits an die Zahlung erinnert haben. Bis zum #Berücksichtigt eingegangene "
+     "Zahlungen wurden berücksichtigt.\n\n"
+     "Bitte überweisen Sie den fälligen Betrag einschließlich der Mahngebühren bis zum angegebenen "
+     "Zahlungsziel. Falls es Gründe gibt, die einer Zahlung entgegenstehen, setzen Sie sich bitte umgehend "
+     "mit uns in Verbindung.\n\n"
+     "Mit freundlichen Grüßen"},
+    {"2. Mahnung",
+     "Sehr geehrte Damen und Herren,\n\n"
+     "trotz unserer Zahlungserinnerung und unserer ersten Mahnung sind die unten aufgeführten Beträge bis "
+     "zum #Heute nicht bei uns eingegangen. Zahlungen, die uns bis zum #Berücksichtigt erreicht haben, "
+     "wurden berücksichtigt.\n\n"
+     "Wir fordern Sie hiermit letztmalig auf, den Gesamtbetrag einschließlich Mahngebühren und Verzugszinsen "
+     "bis zum angegebenen Zahlungsziel zu begleichen. Sollte die Zahlung nicht fristgerecht eingehen, sehen "
+     "wir uns gezwungen, ohne weitere Ankündigung gerichtliche Schritte einzuleiten.\n\n"
+     "Mit freundlichen Grüßen"},
+};
+
 void textbausteineAnlegen()
 {
-    struct TText {
-        const char* kurz;
-        const char* text;
-    };
-    static const TText texte[] = {
-        {"Zahlungserinnerung",
-         "Sehr geehrte Damen und Herren,\n\n"
-         "bei der Durchsicht unserer Buchhaltung haben wir am #Heute festgestellt, dass die nachstehend "
-         "aufgeführten Rechnungen noch nicht ausgeglichen sind. Bis zum #Berücksichtigt eingegangene Zahlungen "
-         "wurden dabei berücksichtigt.\n\n"
-         "Sicherlich handelt es sich um ein Versehen. Wir bitten Sie, den offenen Betrag bis zum angegebenen "
-         "Zahlungsziel auf unser Konto zu überweisen. Sollten Sie die Zahlung inzwischen veranlasst haben, "
-         "betrachten Sie dieses Schreiben bitte als gegenstandslos.\n\n"
-         "Mit freundlichen Grüßen"},
-        {"1. Mahnung",
-         "Sehr geehrte Damen und Herren,\n\n"
-         "leider konnten wir bis heute, dem #Heute, für die unten aufgeführten Rechnungen keinen Zahlungseingang "
-         "feststellen, obwohl wir Sie bereits an die Zahlung erinnert haben. Bis zum #Berücksichtigt eingegangene "
-         "Zahlungen wurden berücksichtigt.\n\n"
-         "Bitte überweisen Sie den fälligen Betrag einschließlich der Mahngebühren bis zum angegebenen "
-         "Zahlungsziel. Falls es Gründe gibt, die einer Zahlung entgegenstehen, setzen Sie sich bitte umgehend "
-         "mit uns in Verbindung.\n\n"
-         "Mit freundlichen Grüßen"},
-        {"2. Mahnung",
-         "Sehr geehrte Damen und Herren,\n\n"
-         "trotz unserer Zahlungserinnerung und unserer ersten Mahnung sind die unten aufgeführten Beträge bis "
-         "zum #Heute nicht bei uns eingegangen. Zahlungen, die uns bis zum #Berücksichtigt erreicht haben, "
-         "wurden berücksichtigt.\n\n"
-         "Wir fordern Sie hiermit letztmalig auf, den Gesamtbetrag einschließlich Mahngebühren und Verzugszinsen "
-         "bis zum angegebenen Zahlungsziel zu begleichen. Sollte die Zahlung nicht fristgerecht eingehen, sehen "
-         "wir uns gezwungen, ohne weitere Ankündigung gerichtliche Schritte einzuleiten.\n\n"
-         "Mit freundlichen Grüßen"},
-    };
+    const auto& texte = kTexte;
     TSchluesselBlock ids(QStringLiteral("TEXTBAUSTEIN"), int(std::size(texte)));
     TSqlAbfrage ins(QStringLiteral("INSERT INTO textbaustein (rnr, lnr, kurztext, kurztext_norm, text) VALUES (?, ?, ?, ?, ?)"));
     for (const TText& t : texte) {
         const TIntPair id = ids.Naechster();
         ins.Bind({id.RNr, id.LNr, txt(t.kurz), qel_TextNorm(txt(t.kurz)), txt(t.text)}).Exec();
+    }
+}
+
+// The levels the generated items carry are booked as real dunnings, level by level, through the dunning
+// server, so every level has its history, numbers and letters. Dates lie between the term and today.
+void mahnungenBuchen(const TIntPair& mandant, int heute)
+{
+    struct TGemahnt {
+        TQEL_Mahnung_Belegpositionen pos;
+        TIntPair gep, orge;
+        int ziel = 0;
+        int stufe = 0;
+    };
+    std::vector<TGemahnt> posten;
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, op.gep_rnr, op.gep_lnr, gp.orge_rnr, gp.orge_lnr, "
+        "op.mahnstufe, op.zahlungsziel, op.belegnummer, op.belegdatum, op.soll_cent - op.haben_cent "
+        "FROM offener_posten op JOIN geschaeftspartner gp ON gp.rnr = op.gep_rnr AND gp.lnr = op.gep_lnr "
+        "WHERE op.mandant_rnr = ? AND op.mandant_lnr = ? AND op.mahnstufe > 0 AND op.soll_cent - op.haben_cent <> 0 "
+        "ORDER BY op.rechner_nr, op.trans_nr, op.lfd_nr"));
+    q.Bind({mandant.RNr, mandant.LNr}).Exec();
+    while (q.Next()) {
+        TGemahnt g;
+        Init_TQEL_Mahnung_Belegpositionen(g.pos);
+        g.pos.RNr = q.Int(0);
+        g.pos.TransNr = q.Int(1);
+        g.pos.LfdNr = int16_t(q.Int(2));
+        g.gep = {q.Int(3), q.Int(4)};
+        g.orge = {q.Int(5), q.Int(6)};
+        g.stufe = q.Int(7);
+        g.ziel = int(q.Double(8));
+        g.pos.Belegnummer = q.Text(9);
+        g.pos.Belegdatum = q.Double(10);
+        g.pos.Saldo = qel_Betrag(q.Int64(11));
+        posten.push_back(g);
+    }
+    TSqlAbfrage(QStringLiteral("UPDATE offener_posten SET mahnstufe = 0 WHERE mandant_rnr = ? AND mandant_lnr = ? "
+                               "AND mahnstufe > 0 AND soll_cent - haben_cent <> 0"))
+        .Bind({mandant.RNr, mandant.LNr})
+        .Exec();
+    TMahnungEditServer server;
+    for (int stufe = 1; stufe <= 3; ++stufe) {
+        TQEL_Mahnung_Beleg_Array belege;
+        QHash<QString, int> belegJe;  // partner and date -> document
+        for (const TGemahnt& g : posten) {
+            if (g.stufe < stufe)
+                continue;
+            // Three weeks between the levels; never later than a few days before today.
+            const int datum = std::min(g.ziel + 10 + 21 * (stufe - 1), heute - 3 * (g.stufe - stufe) - 1);
+            const QString schluessel = QStringLiteral("%1;%2;%3").arg(g.gep.RNr).arg(g.gep.LNr).arg(datum);
+            int i = belegJe.value(schluessel, -1);
+            if (i < 0) {
+                TQEL_Mahnung_Beleg b;
+                b.Mandant = mandant;
+                b.GepNr = g.gep;
+                b.OrgeNr = g.orge;
+                b.Mahnungsdatum = datum + 0.4;
+                b.Beruecksichtigt = datum - 1;
+                b.MahnungsText = txt(kTexte[stufe - 1].text);
+                belege.push_back(b);
+                i = int(belege.size()) - 1;
+                belegJe.insert(schluessel, i);
+            }
+            TQEL_Mahnung_Belegpositionen p = g.pos;
+            p.Mahnstufe = stufe;
+            p.ZahlbarBis = datum + (stufe == 1 ? 14 : 5);
+            p.Mahngebuehren = stufe > 2 ? 2.5 : 0.0;
+            belege[size_t(i)].Positionen.push_back(p);
+        }
+        if (!belege.empty() && !server.Mahnungen_Buchen(belege))
+            throw EQELError(QStringLiteral("Die Demo-Mahnungen der Stufe %1 konnten nicht gebucht werden.").arg(stufe));
     }
 }
 
@@ -684,6 +760,7 @@ void DemoDaten_Erzeugen(const TDemoOptionen& opt)
     for (const TDemoFirma& f : kFirmen) {
         const TMandantDaten m = mandantAnlegen(w, z, f, opt);
         postenAnlegen(w, z, f, m, f.belege, heute);
+        mahnungenBuchen(m.id, heute);
     }
     if (opt.GrossMandantOP > 0) {
         const TMandantDaten m = mandantAnlegen(w, z, kBenchmarkFirma, opt);
