@@ -400,6 +400,8 @@ TEST_F(OffenePosten, CalendarChoiceIsCheckedLikeTyping)
 
 TEST_F(OffenePosten, ServerFailureDuringLoadLeavesTheWindowUsable)
 {
+    if (TTempSuite::Postgres())
+        GTEST_SKIP() << "the failure is made by renaming a table, which SQLite allows mid-connection";
     auto f = oeffnen();
     f->edtZeitraumVon->setText(QStringLiteral("01.01.2006"));
     ASSERT_FALSE(f->DatenEingelesen());
