@@ -253,3 +253,13 @@ void TVRList::RowsReorder(const std::vector<int>& reihenfolge)
         }
     }
 }
+
+TVRColumn& TVRList::ColumnAdd(const QString& name, int dataType, bool money)
+{
+    TVRColumn& c = ColumnAdd();
+    c.Name = name;
+    c.DataType = dataType;
+    c.Formatted = money;
+    c.Format = money ? QStringLiteral("%n") : QString();
+    return c;
+}

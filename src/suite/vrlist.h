@@ -69,6 +69,8 @@ public:
     TVRList& operator=(const TVRList&) = delete;
 
     TVRColumn& ColumnAdd();
+    // Appends a described column; money columns show with the "%n" format.
+    TVRColumn& ColumnAdd(const QString& name, int dataType, bool money = false);
     int GetColumnCount() const { return int(m_columns.size()); }
     TVRColumn& Column(int col);
     const TVRColumn& Column(int col) const;

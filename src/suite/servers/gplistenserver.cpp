@@ -17,11 +17,8 @@ TGPListenServer::TGPListenServer()
         {"Name", CVR_Text},    {"Ort", CVR_Text},       {"Straße", CVR_Text}, {"Land", CVR_Text},
         {"Nummer", CVR_Integer}, {"PLZ", CVR_Text},     {"GepNr", CVR_Text},
     };
-    for (const Spalte& s : spalten) {
-        TVRColumn& c = m_suchErgebnis.ColumnAdd();
-        c.Name = QString::fromUtf8(s.name);
-        c.DataType = s.typ;
-    }
+    for (const Spalte& s : spalten)
+        m_suchErgebnis.ColumnAdd(QString::fromUtf8(s.name), s.typ);
     m_suchErgebnis.Column(CQEL_GPSuchErgebnis_GepNr).Flag1 = false;
 }
 

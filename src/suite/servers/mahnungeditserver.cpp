@@ -39,14 +39,8 @@ TVRList* TMahnungEditServer::Mahnhistorie_Liste(int rechnerNr, int transNr, int 
         } const spalten[] = {{"Mahnungsdatum", CVR_Date, false, 100}, {"Mahnstufe", CVR_Integer, false, 80},
                              {"Mahnnummer", CVR_Text, false, 130},   {"Mahngebühren", CVR_Number, true, 100},
                              {"Verzugszinsen", CVR_Number, true, 100}, {"Neues Zahlungsziel", CVR_Date, false, 120}};
-        for (const auto& s : spalten) {
-            TVRColumn& c = m_historie->ColumnAdd();
-            c.Name = QString::fromUtf8(s.name);
-            c.DataType = s.typ;
-            c.Formatted = s.geld;
-            c.Format = s.geld ? QStringLiteral("%n") : QString();
-            c.Integer = s.breite;
-        }
+        for (const auto& s : spalten)
+            m_historie->ColumnAdd(QString::fromUtf8(s.name), s.typ, s.geld).Integer = s.breite;
     }
     m_historie->RowsClear();
     TSqlAbfrage q(QStringLiteral(

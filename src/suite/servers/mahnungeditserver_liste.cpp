@@ -65,12 +65,7 @@ std::unique_ptr<TVRList> neueTabelle(const SpaltenDef* spalten, int anzahl)
 {
     auto liste = std::make_unique<TVRList>();
     for (int i = 0; i < anzahl; ++i) {
-        TVRColumn& c = liste->ColumnAdd();
-        c.Name = QString::fromUtf8(spalten[i].name);
-        c.DataType = spalten[i].typ;
-        c.Formatted = spalten[i].geld;
-        c.Format = spalten[i].geld ? QStringLiteral("%n") : QString();
-        c.Flag1 = spalten[i].sichtbar;
+        liste->ColumnAdd(QString::fromUtf8(spalten[i].name), spalten[i].typ, spalten[i].geld).Flag1 = spalten[i].sichtbar;
     }
     return liste;
 }

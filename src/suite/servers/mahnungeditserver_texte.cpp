@@ -54,9 +54,7 @@ bool TMahnungEditServer::Textbausteine_Abfragen()
             int breite;
         } spalten[] = {{"Kurztext", true, 147}, {"Protokollnummer", false, 0}, {"Text", false, 0}};
         for (const auto& s : spalten) {
-            TVRColumn& c = m_textbausteine->ColumnAdd();
-            c.Name = QString::fromUtf8(s.name);
-            c.DataType = CVR_Text;
+            TVRColumn& c = m_textbausteine->ColumnAdd(QString::fromUtf8(s.name), CVR_Text);
             c.Integer = s.breite;
             c.Flag1 = s.sichtbar;
         }

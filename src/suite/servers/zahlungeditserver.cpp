@@ -145,15 +145,8 @@ TZahlungEditServer::~TZahlungEditServer() = default;
 
 void TZahlungEditServer::spaltenAnlegen()
 {
-    for (const SpaltenDef& d : kSpalten) {
-        TVRColumn& c = m_liste->ColumnAdd();
-        c.Name = QString::fromUtf8(d.name);
-        c.DataType = d.typ;
-        c.Formatted = d.geld;
-        c.Format = d.geld ? QStringLiteral("%n") : QString();
-        c.Flag1 = d.sichtbar;
-        c.Flag2 = false;
-    }
+    for (const SpaltenDef& d : kSpalten)
+        m_liste->ColumnAdd(QString::fromUtf8(d.name), d.typ, d.geld).Flag1 = d.sichtbar;
 }
 
 bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TIntPair& gep, TDateTime von,
