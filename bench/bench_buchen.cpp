@@ -3,11 +3,11 @@
 //
 // PostgreSQL: the cluster named by QEL_TEST_PG_HOST/_PORT/_USER, or else a private one started
 // through scripts/pg-cluster.sh; without either the PostgreSQL figures are skipped with a note.
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
-#include "suite/servers/interfaces.h"
-#include "suite/servers/servermeldung.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database.h"
+#include "suite/demodaten/demodaten.h"
+#include "suite/core/servers/interfaces.h"
+#include "suite/core/servers/servermeldung.h"
 
 #include <QApplication>
 #include <QCoreApplication>

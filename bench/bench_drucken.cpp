@@ -1,11 +1,11 @@
 // 1,000 one-page dunning letters through the whole print path: print job rows, report parameters,
 // template, layout and PDF. Target: median of the runs <= 30 s (30 ms a letter).
-#include "suite/dialogs/layoutform.h"
-#include "suite/programm.h"
+#include "suite/ui/dialogs/layoutform.h"
+#include "suite/ui/programm.h"
 #include "suite/reports/berichtausgabe.h"
 #include "suite/reports/crystalrdcn.h"
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
+#include "suite/core/servers/database.h"
+#include "suite/demodaten/demodaten.h"
 
 #include "benchhilfe.h"
 

@@ -1,9 +1,9 @@
 // Dunning editor on 10,000 handed-over items: opening it (FormShow: list, presets, payment terms,
 // totals, text blocks, first row) and one fee change with the totals recomputed.
 #include "mahnungschreiben.h"
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/interfaces.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database.h"
+#include "suite/core/servers/interfaces.h"
 #include "benchhilfe.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Dunning list of a client with 50,000 booked dunnings in the period: loading with a partner filter,
 // and finding one dunning by its number.
 #include "selektionsfrm.h"
-#include "suite/dialogs/gpsuchdialog.h"
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
+#include "suite/ui/dialogs/gpsuchdialog.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database.h"
+#include "suite/demodaten/demodaten.h"
 
 #include "benchhilfe.h"
 

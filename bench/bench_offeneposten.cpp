@@ -1,9 +1,9 @@
 // Open-items window with 100,000 open items of one client: load, filters, check all, hand-over, memory.
 #include "mahnungschreiben.h"
 #include "mainu.h"
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database.h"
+#include "suite/demodaten/demodaten.h"
 #include "benchhilfe.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 // The child does what the program does (register, rights, main menu) and answers the client dialog
 // with the first client at once; the parent measures from process start to "BEREIT".
 #include "hauptmnufrm.h"
-#include "suite/dialogs/manddialog.h"
-#include "suite/programm.h"
+#include "suite/ui/dialogs/manddialog.h"
+#include "suite/ui/programm.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // List view with 100,000 rows x 30 columns: binding with half the rows hidden, checking all rows,
 // and a filter change. Each case runs 7 times; the median counts. Exit code 1 when a target is missed.
-#include "suite/vtvrlist.h"
+#include "suite/ui/vtvrlist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // What every benchmark needs: a throw-away suite, medians, CPU time, peak memory and the verdict line.
 #pragma once
 
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database.h"
+#include "suite/demodaten/demodaten.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

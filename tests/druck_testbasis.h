@@ -3,11 +3,11 @@
 // the report folder, and the helpers that read the letters back from the PDF files.
 #pragma once
 
-#include "suite/programm.h"
+#include "suite/ui/programm.h"
 #include "suite/reports/berichtausgabe.h"
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
-#include "suite/servers/verwaltung.h"
+#include "suite/core/servers/database_intern.h"
+#include "suite/demodaten/demodaten.h"
+#include "suite/core/servers/verwaltung.h"
 #include "support/temp_suite.h"
 #include "support/testdaten.h"
 

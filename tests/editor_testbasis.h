@@ -4,8 +4,8 @@
 
 #include "mahnungschreiben.h"
 #include "mainu.h"
-#include "suite/programm.h"
-#include "suite/servers/database.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database_intern.h"
 #include "support/temp_suite.h"
 #include "support/testdaten.h"
 #include "support/umgebung.h"

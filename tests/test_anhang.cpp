@@ -1,9 +1,9 @@
 // Attachments of a booked dunning: the editor's button, the attachment dialog and the attachment server.
 #include "mahnungschreiben.h"
-#include "suite/dialogs/dateianhang.h"
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/dokumentserver.h"
+#include "suite/ui/dialogs/dateianhang.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database_intern.h"
+#include "suite/core/servers/dokumentserver.h"
 #include "support/buchung.h"
 #include "support/temp_suite.h"
 #include "support/testdaten.h"

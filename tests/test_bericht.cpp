@@ -1,11 +1,11 @@
 // Report engine, print server and document server: letters rendered to PDF from a print job and
 // compared, as text, with references in tests/golden (MAHNWESEN_GOLDEN_NEU=1 rewrites them).
 #include "druck_testbasis.h"
-#include "suite/dialogs/layoutform.h"
+#include "suite/ui/dialogs/layoutform.h"
 #include "suite/reports/briefsatz.h"
 #include "suite/reports/crystalrdcn.h"
-#include "suite/servers/beleghelper.h"
-#include "suite/servers/printeditserver.h"
+#include "suite/core/servers/beleghelper.h"
+#include "suite/core/servers/printeditserver.h"
 #include "support/umgebung.h"
 
 #include <QRegularExpression>

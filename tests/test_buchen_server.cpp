@@ -1,7 +1,7 @@
 // Booking dunnings in the dunning server: numbering, raised levels, refusals and all-or-nothing.
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/interfaces.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database_intern.h"
+#include "suite/core/servers/interfaces.h"
 #include "support/temp_suite.h"
 #include "support/testdaten.h"
 #include "support/umgebung.h"

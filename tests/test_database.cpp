@@ -1,8 +1,8 @@
 // Suite database: schema and migrations, refusals when opening, transactions and key counters.
 #include "support/temp_suite.h"
 
-#include "suite/konfiguration.h"
-#include "suite/servers/database.h"
+#include "suite/core/konfiguration.h"
+#include "suite/core/servers/database_intern.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -105,7 +105,7 @@ TEST_F(DatabaseTest, CreatesSchemaFromTheMigrationsWithOneVersionRow)
     ASSERT_TRUE(TSuiteDatenbank::Offen());
     EXPECT_GE(TSuiteDatenbank::SchemaVersionProgramm(), 1);
     EXPECT_EQ(TSuiteDatenbank::SchemaVersion(), TSuiteDatenbank::SchemaVersionProgramm());
-    const QStringList vorhanden = TSuiteDatenbank::Verbindung().tables();
+    const QStringList vorhanden = qel_Verbindung().tables();
     for (const QString& t : kTabellen)
         EXPECT_TRUE(vorhanden.contains(t)) << t.toStdString();
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("schema_version")), 1);
@@ -131,7 +131,7 @@ TEST_F(DatabaseTest, OpeningUpgradesAnOlderDatabase)
     EXPECT_EQ(TSuiteDatenbank::GespeicherteVersion(konfigFuer(datei)), 0);
     TSuiteDatenbank::Oeffnen(konfigFuer(datei));
     EXPECT_EQ(TSuiteDatenbank::SchemaVersion(), TSuiteDatenbank::SchemaVersionProgramm());
-    EXPECT_TRUE(TSuiteDatenbank::Verbindung().tables().contains(QStringLiteral("offener_posten")));
+    EXPECT_TRUE(qel_Verbindung().tables().contains(QStringLiteral("offener_posten")));
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("schema_version")), 1);
 }
 
@@ -326,7 +326,7 @@ TEST_F(DatabaseTest, QueriesReportSqlErrorsAsExceptions)
                      .Exec(),
                  EQELError);
     TSuiteDatenbank::Schliessen();
-    EXPECT_THROW(TSuiteDatenbank::Verbindung(), EQELError);
+    EXPECT_THROW(qel_Verbindung(), EQELError);
     EXPECT_THROW(TSqlAbfrage(QStringLiteral("SELECT 1")), EQELError);
 }
 

@@ -1,8 +1,8 @@
 // Demo data: reproducible, plausible and complete; and the administration tool as a program.
 #include "support/temp_suite.h"
 
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
+#include "suite/core/servers/database_intern.h"
+#include "suite/demodaten/demodaten.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -34,7 +34,7 @@ QByteArray pruefsumme()
     };
     QCryptographicHash h(QCryptographicHash::Sha256);
     for (const QString& sql : abfragen) {
-        QSqlQuery q(TSuiteDatenbank::Verbindung());
+        QSqlQuery q(qel_Verbindung());
         EXPECT_TRUE(q.exec(sql));
         while (q.next())
             for (int i = 0; i < q.record().count(); ++i)
@@ -122,7 +122,7 @@ TEST_F(DemoDatenTest, ClientsPartnersAndOpenItemsArePlausible)
 
     // Row by row: numbers, periods, payment terms.
     const QRegularExpression nummer(QStringLiteral("^(RE|GS)-(\\d{4})-\\d{6}$"));
-    QSqlQuery q(TSuiteDatenbank::Verbindung());
+    QSqlQuery q(qel_Verbindung());
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT belegart, belegnummer, belegdatum, zahlungsziel, buchungsperiode, lfd_nr, "
                                       "soll_cent, haben_cent FROM offener_posten")));
     int zeilen = 0;
@@ -192,7 +192,7 @@ TEST_F(DemoDatenTest, SystemDataForLettersAndRights)
     EXPECT_EQ(bild.size(), QSize(240, 80));
 
     ASSERT_EQ(TTempSuite::Anzahl(QStringLiteral("textbaustein")), 3);
-    QSqlQuery q(TSuiteDatenbank::Verbindung());
+    QSqlQuery q(qel_Verbindung());
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT kurztext, text FROM textbaustein ORDER BY kurztext")));
     QStringList kurz;
     while (q.next()) {

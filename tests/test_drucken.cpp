@@ -2,7 +2,7 @@
 // report parameters and the output (letters go to PDF files instead of the preview or printer).
 #include "druck_testbasis.h"
 #include "editor_testbasis.h"
-#include "suite/dialogs/layoutform.h"
+#include "suite/ui/dialogs/layoutform.h"
 #include "suite/reports/crystalrdcn.h"
 
 #include <QTreeWidget>

@@ -1,9 +1,9 @@
 // Start-up and main menu, driven through the real window on a temporary suite database.
 #include "hauptmnufrm.h"
 #include "mainu.h"
-#include "suite/dialogs/manddialog.h"
-#include "suite/dialogs/zeitraumwahl.h"
-#include "suite/programm.h"
+#include "suite/ui/dialogs/manddialog.h"
+#include "suite/ui/dialogs/zeitraumwahl.h"
+#include "suite/ui/programm.h"
 #include "support/temp_suite.h"
 #include "support/umgebung.h"
 

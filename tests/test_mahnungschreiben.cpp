@@ -1,6 +1,6 @@
 // Dunning editor: presets, per-item values, the letter dates, totals and the two modes.
 #include "editor_testbasis.h"
-#include "suite/dialogs/calendardialog.h"
+#include "suite/ui/dialogs/calendardialog.h"
 
 #include <QtTest/QTest>
 

@@ -1,9 +1,9 @@
 // Several workstations on one database: processes of this executable book at the same time, each
 // with its own settings file and computer number. Runs on SQLite (two workstations) and on
 // PostgreSQL (four).
-#include "suite/programm.h"
-#include "suite/servers/database.h"
-#include "suite/servers/interfaces.h"
+#include "suite/ui/programm.h"
+#include "suite/core/servers/database_intern.h"
+#include "suite/core/servers/interfaces.h"
 #include "support/temp_suite.h"
 #include "support/testdaten.h"
 #include "support/umgebung.h"

@@ -1,9 +1,9 @@
 // Business servers on a demo database: system data, clients, partners, and the servers of later versions.
 #include "support/temp_suite.h"
 
-#include "suite/servers/database.h"
-#include "suite/servers/interfaces.h"
-#include "suite/servers/verwaltung.h"
+#include "suite/core/servers/database.h"
+#include "suite/core/servers/interfaces.h"
+#include "suite/core/servers/verwaltung.h"
 
 #include <QCollator>
 #include <QLocale>

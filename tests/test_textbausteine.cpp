@@ -1,6 +1,6 @@
 // Text blocks of the dunning editor: the block dialog, the server's table and the letter's placeholders.
 #include "editor_testbasis.h"
-#include "suite/dialogs/kopftextpopup.h"
+#include "suite/ui/dialogs/kopftextpopup.h"
 
 namespace editortest {
 namespace {

@@ -1,5 +1,5 @@
 // Keys, date values, the clock and the German number helpers.
-#include "suite/types.h"
+#include "suite/core/types.h"
 
 #include <gtest/gtest.h>
 

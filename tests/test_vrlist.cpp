@@ -1,5 +1,5 @@
 // The result table: cell conversions, row and column handling, display texts.
-#include "suite/vrlist.h"
+#include "suite/core/vrlist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The list view over a result table: binding, walks, brackets, checking, painting, sorting, columns.
-#include "suite/vtvrlist.h"
+#include "suite/ui/vtvrlist.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // Program entry of the dunning module.
 #include "hauptmnufrm.h"
-#include "suite/programm.h"
+#include "suite/ui/programm.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -1,9 +1,9 @@
 // mahnwesen-admin: creates and upgrades the suite database, fills demo data and manages users,
 // computers, print layouts and logos.
-#include "suite/konfiguration.h"
-#include "suite/servers/database.h"
-#include "suite/servers/demodaten.h"
-#include "suite/servers/verwaltung.h"
+#include "suite/core/konfiguration.h"
+#include "suite/core/servers/database.h"
+#include "suite/demodaten/demodaten.h"
+#include "suite/core/servers/verwaltung.h"
 
 #include <QBuffer>
 #include <QColor>

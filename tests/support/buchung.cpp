@@ -1,7 +1,7 @@
 #include "buchung.h"
 
-#include "support/temp_suite.h"
-#include "suite/servers/interfaces.h"
+#include "temp_suite.h"
+#include "suite/core/servers/interfaces.h"
 
 #include <stdexcept>
 

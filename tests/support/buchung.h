@@ -1,8 +1,8 @@
 // Booked dunnings for tests, made the way the editor makes them: through the dunning server.
 #pragma once
 
-#include "suite/servers/mahnungtypes.h"
-#include "support/testdaten.h"
+#include "suite/core/servers/mahnungtypes.h"
+#include "testdaten.h"
 
 class TTestBuchung {
 public:

@@ -1,6 +1,6 @@
 #include "temp_suite.h"
 
-#include "suite/servers/database.h"
+#include "suite/core/servers/database_intern.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -108,7 +108,7 @@ QString TTempSuite::DatenbankDatei() const { return m_dir.filePath(QStringLitera
 
 QVariant TTempSuite::Wert(const QString& sql, const QVariantList& parameter)
 {
-    QSqlQuery q(TSuiteDatenbank::Verbindung());
+    QSqlQuery q(qel_Verbindung());
     if (!q.prepare(sql))
         throw std::runtime_error(("prepare failed: " + q.lastError().text() + " / " + sql).toStdString());
     for (const QVariant& p : parameter)

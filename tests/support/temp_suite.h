@@ -3,8 +3,8 @@
 // QEL_TEST_PG_PORT and QEL_TEST_PG_USER, dropped again at the end.
 #pragma once
 
-#include "suite/konfiguration.h"
-#include "suite/servers/demodaten.h"
+#include "suite/core/konfiguration.h"
+#include "suite/demodaten/demodaten.h"
 
 #include <QByteArray>
 #include <QString>

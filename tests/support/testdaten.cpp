@@ -1,6 +1,6 @@
 #include "testdaten.h"
 
-#include "suite/servers/database.h"
+#include "suite/core/servers/database_intern.h"
 
 namespace {
 TIntPair organisation(const QString& name, const QString& ort)

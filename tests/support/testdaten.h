@@ -1,7 +1,7 @@
 // Small, exactly known suite data for window tests.
 #pragma once
 
-#include "suite/types.h"
+#include "suite/core/types.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "umgebung.h"
 
-#include "suite/programm.h"
+#include "suite/ui/programm.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // What a test replaces: the human (messages, modal windows) and the clock.
 #pragma once
 
-#include "suite/forms.h"
-#include "suite/info.h"
-#include "suite/types.h"
+#include "suite/ui/forms.h"
+#include "suite/ui/info.h"
+#include "suite/core/types.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "berichtausgabe.h"
 
 #include "briefsatz.h"
-#include "../forms.h"
+#include "suite/ui/forms.h"
 
 #include <QAction>
 #include <QDir>

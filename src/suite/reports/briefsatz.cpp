@@ -1,6 +1,6 @@
 #include "briefsatz.h"
 
-#include "../programm.h"
+#include "suite/ui/programm.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCryptographicHash>

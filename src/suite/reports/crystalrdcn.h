@@ -2,7 +2,7 @@
 // rendered to the preview, the printer or a PDF file.
 #pragma once
 
-#include "../servers/interfaces.h"
+#include "suite/core/servers/interfaces.h"
 
 #include <QObject>
 #include <QPair>

@@ -1,0 +1,59 @@
+#include "mahnungeditserver.h"
+
+#include "database_intern.h"
+#include "postencache.h"
+
+TMahnungEditServer::TMahnungEditServer() = default;
+TMahnungEditServer::~TMahnungEditServer() = default;
+
+namespace {
+TPostenMahnDaten mahnDaten(int rechnerNr, int transNr, int lfdNr)
+{
+    if (auto d = TPostenCache::Instance().Lesen(rechnerNr, transNr, lfdNr))
+        return *d;
+    if (auto d = TPostenCache::AusDatenbank(rechnerNr, transNr, lfdNr))
+        return *d;
+    throw EQELError(QStringLiteral("Der Offene Posten %1/%2/%3 existiert nicht.").arg(rechnerNr).arg(transNr).arg(lfdNr));
+}
+}  // namespace
+
+TDateTime TMahnungEditServer::Aktuelles_Zahlungsziel(int rechnerNr, int transNr, int lfdNr)
+{
+    return mahnDaten(rechnerNr, transNr, lfdNr).AktuellesZahlungsziel;
+}
+
+bool TMahnungEditServer::Ist_Zentralreguliert(int rechnerNr, int transNr, int lfdNr)
+{
+    return mahnDaten(rechnerNr, transNr, lfdNr).Zentralreguliert;
+}
+
+TVRList* TMahnungEditServer::Mahnhistorie_Liste(int rechnerNr, int transNr, int lfdNr)
+{
+    if (!m_historie) {
+        m_historie = std::make_unique<TVRList>();
+        struct {
+            const char* name;
+            int typ;
+            bool geld;
+            int breite;
+        } const spalten[] = {{"Mahnungsdatum", CVR_Date, false, 100}, {"Mahnstufe", CVR_Integer, false, 80},
+                             {"Mahnnummer", CVR_Text, false, 130},   {"Mahngebühren", CVR_Number, true, 100},
+                             {"Verzugszinsen", CVR_Number, true, 100}, {"Neues Zahlungsziel", CVR_Date, false, 120}};
+        for (const auto& s : spalten)
+            m_historie->ColumnAdd(QString::fromUtf8(s.name), s.typ, s.geld).Integer = s.breite;
+    }
+    m_historie->RowsClear();
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT m.mahnungsdatum, mp.mahnstufe, m.beleg_lfdnr, m.wirtschaftsjahr, m.beleg_rnr, "
+        "mp.mahngebuehren_cent, mp.verzugszins_cent, mp.zahlbar_bis "
+        "FROM mahnung_position mp JOIN mahnung m ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr "
+        "WHERE mp.op_rechner_nr = ? AND mp.op_trans_nr = ? AND mp.op_lfd_nr = ? "
+        "ORDER BY m.mahnungsdatum, mp.mahnstufe"));
+    q.Bind({rechnerNr, transNr, lfdNr}).Exec();
+    while (q.Next()) {
+        const QString nummer = Formatiere_Belegnummer_String(QStringLiteral("AOP"), q.Int(2), q.Int(3), q.Int(4));
+        m_historie->RowAdd({TVRItem(q.Double(0)), TVRItem(qint64(q.Int(1))), TVRItem(nummer),
+                            TVRItem(qel_Betrag(q.Int64(5))), TVRItem(qel_Betrag(q.Int64(6))), TVRItem(q.Double(7))});
+    }
+    return m_historie.get();
+}

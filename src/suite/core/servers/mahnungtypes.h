@@ -1,0 +1,39 @@
+// Records exchanged between the dunning editor and the dunning server.
+#pragma once
+
+#include "suite/core/types.h"
+
+#include <QString>
+#include <vector>
+
+// One dunned item.
+struct TQEL_Mahnung_Belegpositionen {
+    int32_t RNr = 0;        // computer number of the open item's transaction
+    int32_t TransNr = 0;    // transaction number
+    int16_t LfdNr = 0;      // running number within the transaction
+    TDateTime ZahlbarBis = 0;  // new payment term
+    int32_t Mahnstufe = 0;  // dunning level of this dunning
+    double Saldo = 0;
+    double Mahngebuehren = 0;
+    double Verzugszins = 0;
+    QString Belegnummer;    // number of the dunned invoice
+    TDateTime Belegdatum = 0;
+};
+using TQEL_Mahnung_Belegpositionen_Array = std::vector<TQEL_Mahnung_Belegpositionen>;
+
+void Init_TQEL_Mahnung_Belegpositionen(TQEL_Mahnung_Belegpositionen& pos);
+
+// One dunning document: one business partner.
+struct TQEL_Mahnung_Beleg {
+    TIntPair Mandant;
+    TIntPair GepNr;
+    TIntPair OrgeNr;
+    TDateTime Mahnungsdatum = 0;
+    TDateTime Beruecksichtigt = 0;
+    QString MahnungsText;
+    int32_t WirtschaftsJahr = 0;
+    int32_t RNr = 0;
+    int32_t LfdNr = 0;
+    TQEL_Mahnung_Belegpositionen_Array Positionen;
+};
+using TQEL_Mahnung_Beleg_Array = std::vector<TQEL_Mahnung_Beleg>;

@@ -1,0 +1,142 @@
+#include "systemserver.h"
+
+#include "database_intern.h"
+
+bool TSystemServer::Benutzer_Hat_Recht(const QString& benutzer, int recht)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT 1 FROM benutzer_recht WHERE benutzer = ? AND recht = ?"));
+    q.Bind({benutzer, recht}).Exec();
+    return q.Next();
+}
+
+bool TSystemServer::Benutzer_Existiert(const QString& benutzer)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT 1 FROM benutzer WHERE name = ?"));
+    q.Bind(benutzer).Exec();
+    return q.Next();
+}
+
+bool TSystemServer::Rechner_Lesen(int rechnerNr, QString& bezeichnung, int& filiale)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT bezeichnung, filiale FROM rechner WHERE rechner_nr = ?"));
+    q.Bind(rechnerNr).Exec();
+    if (!q.Next()) {
+        bezeichnung.clear();
+        filiale = 0;
+        return false;
+    }
+    bezeichnung = q.Text(0);
+    filiale = q.Int(1);
+    return true;
+}
+
+QVector<TDruckLayout> TSystemServer::Layouts_Lesen(const QString& art)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr, art, bezeichnung, berichtsdatei, einstellungen, standard "
+                                 "FROM drucklayout WHERE art = ? ORDER BY standard DESC, bezeichnung, rnr, lnr"));
+    q.Bind(art).Exec();
+    QVector<TDruckLayout> liste;
+    while (q.Next()) {
+        TDruckLayout l;
+        l.Id = TIntPair{q.Int(0), q.Int(1)};
+        l.Art = q.Text(2);
+        l.Bezeichnung = q.Text(3);
+        l.Berichtsdatei = q.Text(4);
+        // One name=value per line; Windows line ends from hand-edited settings are tolerated.
+        const QStringList zeilen = q.Text(5).split(QLatin1Char('\n'));
+        for (QString z : zeilen) {
+            if (z.endsWith(QLatin1Char('\r')))
+                z.chop(1);
+            if (!z.trimmed().isEmpty())
+                l.Einstellungen << z;
+        }
+        l.Standard = q.Int(6) != 0;
+        liste << l;
+    }
+    return liste;
+}
+
+bool TSystemServer::Logo_Lesen(const QString& name, QByteArray& bild, QString& mime)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT bild, mime FROM logo WHERE name = ?"));
+    q.Bind(name.trimmed()).Exec();
+    if (!q.Next()) {
+        bild.clear();
+        mime.clear();
+        return false;
+    }
+    bild = q.Wert(0).toByteArray();
+    mime = q.Text(1);
+    return true;
+}
+
+bool TSystemServer::OrgeMerkmale_Lesen(const TIntPair& mandant, const TIntPair& orgeNr, TQEL_OrgeMerkmale& m)
+{
+    m = TQEL_OrgeMerkmale();
+    if (IntPairDefined(mandant)) {
+        // Only organisations of this client: its own, its branches' and its partners'.
+        TSqlAbfrage z(QStringLiteral(
+            "SELECT 1 FROM mandant WHERE rnr = ? AND lnr = ? AND orge_rnr = ? AND orge_lnr = ? "
+            "UNION ALL SELECT 1 FROM filiale WHERE mandant_rnr = ? AND mandant_lnr = ? AND orge_rnr = ? AND orge_lnr = ? "
+            "UNION ALL SELECT 1 FROM geschaeftspartner WHERE mandant_rnr = ? AND mandant_lnr = ? "
+            "AND orge_rnr = ? AND orge_lnr = ?"));
+        for (int i = 0; i < 3; ++i)
+            z.Bind({mandant.RNr, mandant.LNr, orgeNr.RNr, orgeNr.LNr});
+        z.Exec();
+        if (!z.Next())
+            return false;
+    }
+    TSqlAbfrage q(QStringLiteral("SELECT logo_name, kontakt_rnr, kontakt_lnr FROM organisation WHERE rnr = ? AND lnr = ?"));
+    q.Bind({orgeNr.RNr, orgeNr.LNr}).Exec();
+    if (!q.Next())
+        return false;
+    m.OrgeNr = orgeNr;
+    m.LogoName = q.Text(0);
+    m.Kontaktperson = TIntPair{q.Int(1), q.Int(2)};
+    return true;
+}
+
+bool TSystemServer::Anschrift_Lesen(const TIntPair& orgeNr, TAnschrift& a)
+{
+    a = TAnschrift();
+    TSqlAbfrage q(QStringLiteral("SELECT name1, name2, strasse, plz, ort, land, telefon, telefax, email, internet, "
+                                 "bank, iban, bic, ust_id FROM organisation WHERE rnr = ? AND lnr = ?"));
+    q.Bind({orgeNr.RNr, orgeNr.LNr}).Exec();
+    if (!q.Next())
+        return false;
+    a.OrgeNr = orgeNr;
+    a.Name1 = q.Text(0);
+    a.Name2 = q.Text(1);
+    a.Strasse = q.Text(2);
+    a.Plz = q.Text(3);
+    a.Ort = q.Text(4);
+    a.Land = q.Text(5);
+    a.Telefon = q.Text(6);
+    a.Telefax = q.Text(7);
+    a.Email = q.Text(8);
+    a.Internet = q.Text(9);
+    a.Bank = q.Text(10);
+    a.Iban = q.Text(11);
+    a.Bic = q.Text(12);
+    a.UstId = q.Text(13);
+    return true;
+}
+
+bool TSystemServer::Kontaktperson_Lesen(const TIntPair& id, TKontaktperson& k)
+{
+    k = TKontaktperson();
+    if (!IntPairDefined(id))
+        return false;
+    TSqlAbfrage q(QStringLiteral("SELECT anrede, vorname, nachname, telefon, email FROM mitarbeiter "
+                                 "WHERE rnr = ? AND lnr = ?"));
+    q.Bind({id.RNr, id.LNr}).Exec();
+    if (!q.Next())
+        return false;
+    k.Id = id;
+    k.Anrede = q.Text(0);
+    k.Vorname = q.Text(1);
+    k.Nachname = q.Text(2);
+    k.Telefon = q.Text(3);
+    k.Email = q.Text(4);
+    return true;
+}

@@ -1,0 +1,107 @@
+#include "verwaltung.h"
+
+#include "database_intern.h"
+
+bool Verwaltung_BenutzerAnlegen(const QString& name, const QString& vollname, const QVector<int>& rechte)
+{
+    const QString n = name.trimmed();
+    if (n.isEmpty())
+        throw EQELError(QStringLiteral("Der Benutzername darf nicht leer sein."));
+    for (int r : rechte)
+        if (r < 1 || r > 65535)
+            throw EQELError(QStringLiteral("Das Recht %1 liegt nicht zwischen 1 und 65535.").arg(r));
+    TTransaktion t;
+    TSqlAbfrage q(QStringLiteral("SELECT 1 FROM benutzer WHERE name = ?"));
+    q.Bind(n).Exec();
+    const bool neu = !q.Next();
+    if (neu)
+        TSqlAbfrage(QStringLiteral("INSERT INTO benutzer (name, vollname) VALUES (?, ?)")).Bind({n, vollname}).Exec();
+    for (int r : rechte) {
+        TSqlAbfrage h(QStringLiteral("SELECT 1 FROM benutzer_recht WHERE benutzer = ? AND recht = ?"));
+        h.Bind({n, r}).Exec();
+        if (!h.Next())
+            TSqlAbfrage(QStringLiteral("INSERT INTO benutzer_recht (benutzer, recht) VALUES (?, ?)")).Bind({n, r}).Exec();
+    }
+    t.Commit();
+    return neu;
+}
+
+bool Verwaltung_RechnerEintragen(int rechnerNr, const QString& bezeichnung, int filiale)
+{
+    if (rechnerNr < 1 || rechnerNr > 9999)
+        throw EQELError(QStringLiteral("Die Rechnernummer muss zwischen 1 und 9999 liegen."));
+    if (bezeichnung.trimmed().isEmpty())
+        throw EQELError(QStringLiteral("Der Rechner braucht eine Bezeichnung."));
+    if (filiale < 0)
+        throw EQELError(QStringLiteral("Die Filialnummer darf nicht negativ sein."));
+    TTransaktion t;
+    TSqlAbfrage upd(QStringLiteral("UPDATE rechner SET bezeichnung = ?, filiale = ? WHERE rechner_nr = ?"));
+    upd.Bind({bezeichnung.trimmed(), filiale, rechnerNr}).Exec();
+    const bool neu = upd.ZeilenBetroffen() == 0;
+    if (neu)
+        TSqlAbfrage(QStringLiteral("INSERT INTO rechner (rechner_nr, bezeichnung, filiale) VALUES (?, ?, ?)"))
+            .Bind({rechnerNr, bezeichnung.trimmed(), filiale})
+            .Exec();
+    t.Commit();
+    return neu;
+}
+
+TIntPair Verwaltung_LayoutRegistrieren(const QString& art, const QString& bezeichnung, const QString& berichtsdatei,
+                                       const QStringList& einstellungen, bool standard, int rechnerNr)
+{
+    if (art.trimmed().isEmpty() || bezeichnung.trimmed().isEmpty() || berichtsdatei.trimmed().isEmpty())
+        throw EQELError(QStringLiteral("Ein Drucklayout braucht Art, Bezeichnung und Berichtsdatei."));
+    for (const QString& e : einstellungen)
+        if (!e.contains(QLatin1Char('=')) || e.contains(QLatin1Char('\n')))
+            throw EQELError(QStringLiteral("Die Einstellung '%1' hat nicht die Form Name=Wert.").arg(e));
+    TTransaktion t;
+    if (standard)
+        TSqlAbfrage(QStringLiteral("UPDATE drucklayout SET standard = 0 WHERE art = ?")).Bind(art.trimmed()).Exec();
+    const TIntPair id = qel_NeuerSchluessel(QStringLiteral("DRUCKLAYOUT"), rechnerNr);
+    TSqlAbfrage(QStringLiteral("INSERT INTO drucklayout (rnr, lnr, art, bezeichnung, berichtsdatei, einstellungen, standard) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?)"))
+        .Bind({id.RNr, id.LNr, art.trimmed(), bezeichnung.trimmed(), berichtsdatei.trimmed(),
+               einstellungen.join(QLatin1Char('\n')), standard ? 1 : 0})
+        .Exec();
+    t.Commit();
+    return id;
+}
+
+bool Verwaltung_LogoSpeichern(const QString& name, const QString& mime, const QByteArray& bild)
+{
+    const QString n = name.trimmed();
+    if (n.isEmpty())
+        throw EQELError(QStringLiteral("Der Name des Logos darf nicht leer sein."));
+    if (bild.isEmpty())
+        throw EQELError(QStringLiteral("Das Logo '%1' hat keinen Inhalt.").arg(n));
+    TTransaktion t;
+    TSqlAbfrage upd(QStringLiteral("UPDATE logo SET mime = ?, bild = ? WHERE name = ?"));
+    upd.Bind({mime, bild, n}).Exec();
+    const bool neu = upd.ZeilenBetroffen() == 0;
+    if (neu)
+        TSqlAbfrage(QStringLiteral("INSERT INTO logo (name, mime, bild) VALUES (?, ?, ?)")).Bind({n, mime, bild}).Exec();
+    t.Commit();
+    return neu;
+}
+
+int Verwaltung_MandantenAnzahl()
+{
+    TSqlAbfrage q(QStringLiteral("SELECT COUNT(*) FROM mandant"));
+    q.Exec();
+    return q.Next() ? q.Int(0) : 0;
+}
+
+QStringList Verwaltung_StandardLayoutEinstellungen(const QString& logoName)
+{
+    return {
+        QStringLiteral("AltLogo=N"),
+        QStringLiteral("txtLogoKennung=") + logoName,
+        QStringLiteral("AbsenderAnzeigen=J"),
+        QStringLiteral("ParamFonFaxMailBuchfiliale=J"),
+        QStringLiteral("ParamGrussFilialname=J"),
+        QStringLiteral("ParamBelegFussDrucken=J"),
+        QStringLiteral("ObererRand=20"),
+        QStringLiteral("LinkerRand=25"),
+        QStringLiteral("UntererRand=20"),
+    };
+}

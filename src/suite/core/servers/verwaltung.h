@@ -1,0 +1,22 @@
+// Administration of the suite's system data: users, rights, computers, layouts and logos.
+#pragma once
+
+#include "suite/core/types.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Creates the user when missing and grants the rights it lacks. True when the user was new.
+bool Verwaltung_BenutzerAnlegen(const QString& name, const QString& vollname, const QVector<int>& rechte);
+// Enters or changes a computer of the computer table. True when the computer was new.
+bool Verwaltung_RechnerEintragen(int rechnerNr, const QString& bezeichnung, int filiale);
+// Registers a print layout (kind, name, report file name, settings name=value). Returns its key.
+TIntPair Verwaltung_LayoutRegistrieren(const QString& art, const QString& bezeichnung, const QString& berichtsdatei,
+                                       const QStringList& einstellungen, bool standard, int rechnerNr);
+// Stores a logo under its name, replacing one of the same name. True when the name was new.
+bool Verwaltung_LogoSpeichern(const QString& name, const QString& mime, const QByteArray& bild);
+int Verwaltung_MandantenAnzahl();
+// Settings of a dunning layout with logo, sender line and 20/25/20 mm margins.
+QStringList Verwaltung_StandardLayoutEinstellungen(const QString& logoName);

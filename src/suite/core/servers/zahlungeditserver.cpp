@@ -1,0 +1,236 @@
+#include "zahlungeditserver.h"
+
+#include "database_intern.h"
+#include "postencache.h"
+
+#include <QCollator>
+#include <QHash>
+#include <QLocale>
+#include <algorithm>
+#include <tuple>
+#include <cmath>
+
+namespace {
+struct SpaltenDef {
+    const char* name;
+    int typ;
+    bool geld;
+    bool sichtbar;
+};
+const SpaltenDef kSpalten[opSpaltenAnzahl] = {
+    {"Geschäftspartner", CVR_Text, false, true},   {"Belegnummer", CVR_Text, false, true},
+    {"Rechnungsdatum", CVR_Date, false, true},     {"Soll", CVR_Number, true, true},
+    {"Haben", CVR_Number, true, true},             {"Saldo", CVR_Number, true, true},
+    {"Zahlungsziel", CVR_Date, false, true},       {"Kommentar", CVR_Text, false, true},
+    {"Mahnstufe", CVR_Integer, false, true},       {"GeschäftspartnerNr", CVR_Text, false, false},
+    {"RechnerNummer", CVR_Integer, false, false},  {"TransaktionsNummer", CVR_Integer, false, false},
+    {"LfdNummer", CVR_Integer, false, false},      {"Währung", CVR_Text, false, false},
+    {"Buchungsperiode", CVR_Integer, false, false}, {"Kostenstelle", CVR_Text, false, false},
+    {"Belegart", CVR_Text, false, false},          {"Konto", CVR_Text, false, false},
+    {"Partnernummer", CVR_Integer, false, false},  {"Tage überfällig", CVR_Integer, false, false},
+    {"Skonto", CVR_Number, true, false},           {"Skonto bis", CVR_Date, false, false},
+    {"Letzte Zahlung", CVR_Date, false, false},    {"Kontaktperson", CVR_Text, false, false},
+    {"Ort", CVR_Text, false, false},               {"Urspr. Zahlungsziel", CVR_Date, false, false},
+    {"Letzte Mahnung", CVR_Date, false, false},    {"Zentralreguliert", CVR_Text, false, false},
+    {"Mandant", CVR_Text, false, false},           {"Anschrift", CVR_Text, false, false},
+};
+
+QString belegartenFilter(const QVector<TSRVTyp>& typen)
+{
+    QStringList arten;
+    for (TSRVTyp t : typen) {
+        if (t == TSRVTyp::srvAlle)
+            return QString();
+        if (t == TSRVTyp::srvDebitoren)
+            arten << QStringLiteral("'RE'") << QStringLiteral("'GS'");
+        else if (t == TSRVTyp::srvKreditoren)
+            arten << QStringLiteral("'ER'");
+    }
+    if (arten.isEmpty())
+        return QString();
+    return QStringLiteral(" AND op.belegart IN (%1)").arg(arten.join(QLatin1Char(',')));
+}
+
+QString paarText(int rnr, int lnr) { return qel_TIntPair2String(TIntPair{rnr, lnr}); }
+
+struct TPostenSchluessel {
+    int r, t, l;
+    bool operator==(const TPostenSchluessel& o) const { return r == o.r && t == o.t && l == o.l; }
+};
+size_t qHash(const TPostenSchluessel& k, size_t seed) { return qHashMulti(seed, k.r, k.t, k.l); }
+
+// What the booked dunnings say about one item.
+struct TMahnStand {
+    QVector<std::pair<int, TDateTime>> Ziele;  // (level, granted term)
+    TDateTime LetzteMahnung = 0;
+    // The term granted by the dunning that brought the item to its current level.
+    TDateTime ZielFuerStufe(int stufe, TDateTime eigenesZiel) const
+    {
+        TDateTime ziel = 0;
+        bool gefunden = false;
+        for (const auto& [s, z] : Ziele)
+            if (s == stufe && (!gefunden || z > ziel)) {
+                ziel = z;
+                gefunden = true;
+            }
+        return gefunden ? ziel : eigenesZiel;
+    }
+};
+
+// Order of the list: partner name (German collation), invoice date, document number, item key.
+// Sorting here instead of in SQL keeps the database from copying every wide row through its sorter,
+// and sorts names the way a clerk expects on both engines.
+struct TSortierSchluessel {
+    QString Name;
+    TDateTime Datum;
+    QString Beleg;
+    int R, T, L;
+};
+
+std::vector<int> listenReihenfolge(const std::vector<TSortierSchluessel>& s)
+{
+    QStringList namen;
+    QHash<QString, int> rang;
+    for (const TSortierSchluessel& k : s)
+        if (!rang.contains(k.Name)) {
+            rang.insert(k.Name, 0);
+            namen << k.Name;
+        }
+    QCollator deutsch(QLocale(QLocale::German, QLocale::Germany));
+    deutsch.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(namen.begin(), namen.end(), deutsch);
+    for (int i = 0; i < namen.size(); ++i)
+        rang[namen[i]] = i;
+    std::vector<int> nameRang(s.size());
+    for (size_t i = 0; i < s.size(); ++i)
+        nameRang[i] = rang.value(s[i].Name);
+    std::vector<int> reihenfolge(s.size());
+    for (size_t i = 0; i < s.size(); ++i)
+        reihenfolge[i] = int(i);
+    std::sort(reihenfolge.begin(), reihenfolge.end(), [&](int a, int b) {
+        const TSortierSchluessel& x = s[size_t(a)];
+        const TSortierSchluessel& y = s[size_t(b)];
+        if (nameRang[size_t(a)] != nameRang[size_t(b)])
+            return nameRang[size_t(a)] < nameRang[size_t(b)];
+        if (x.Datum != y.Datum)
+            return x.Datum < y.Datum;
+        if (const int c = x.Beleg.compare(y.Beleg))
+            return c < 0;
+        return std::tie(x.R, x.T, x.L) < std::tie(y.R, y.T, y.L);
+    });
+    return reihenfolge;
+}
+
+// All dunning positions of a client in one pass, instead of two lookups per listed item.
+QHash<TPostenSchluessel, TMahnStand> mahnStaende(const TIntPair& mandant)
+{
+    QHash<TPostenSchluessel, TMahnStand> staende;
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT mp.op_rechner_nr, mp.op_trans_nr, mp.op_lfd_nr, mp.mahnstufe, mp.zahlbar_bis, m.mahnungsdatum "
+        "FROM mahnung_position mp JOIN mahnung m ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr "
+        "WHERE m.mandant_rnr = ? AND m.mandant_lnr = ?"));
+    q.Bind({mandant.RNr, mandant.LNr}).Exec();
+    while (q.Next()) {
+        TMahnStand& s = staende[TPostenSchluessel{q.Int(0), q.Int(1), q.Int(2)}];
+        s.Ziele.append({q.Int(3), q.Double(4)});
+        s.LetzteMahnung = std::max(s.LetzteMahnung, q.Double(5));
+    }
+    return staende;
+}
+}  // namespace
+
+TZahlungEditServer::TZahlungEditServer() : m_liste(std::make_unique<TVRList>()) { spaltenAnlegen(); }
+
+TZahlungEditServer::~TZahlungEditServer() = default;
+
+void TZahlungEditServer::spaltenAnlegen()
+{
+    for (const SpaltenDef& d : kSpalten)
+        m_liste->ColumnAdd(QString::fromUtf8(d.name), d.typ, d.geld).Flag1 = d.sichtbar;
+}
+
+bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TIntPair& gep, TDateTime von,
+                                               TDateTime bis, int modus, TDateTime stichtag,
+                                               TDateTime zahlungsStichtag, const QVector<TSRVTyp>& typen,
+                                               int nurOffene, int mitZentralreguliert)
+{
+    m_liste->RowsClear();
+    TPostenCache& cache = TPostenCache::Instance();
+    cache.Leeren();
+    if (!IntPairDefined(mandant))
+        return false;
+    const QString datumSpalte = modus == 1 ? QStringLiteral("op.zahlungsziel") : QStringLiteral("op.belegdatum");
+    QString sql = QStringLiteral(
+        "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, gp.name, gp.rnr, gp.lnr, op.belegnummer, op.belegdatum, "
+        "op.soll_cent, op.haben_cent, op.zahlungsziel, op.kommentar, op.mahnstufe, op.zentralreguliert, "
+        "op.waehrung, op.buchungsperiode, op.kostenstelle, op.belegart, op.konto, gp.nr, op.skonto_cent, "
+        "op.skonto_bis, op.letzte_zahlung, op.kontakt_rnr, op.kontakt_lnr, o.ort, gp.orge_rnr, gp.orge_lnr "
+        "FROM offener_posten op "
+        "JOIN geschaeftspartner gp ON gp.rnr = op.gep_rnr AND gp.lnr = op.gep_lnr "
+        "LEFT JOIN organisation o ON o.rnr = gp.orge_rnr AND o.lnr = gp.orge_lnr "
+        "WHERE op.mandant_rnr = ? AND op.mandant_lnr = ? AND %1 >= ? AND %1 <= ? AND op.belegdatum <= ?")
+                      .arg(datumSpalte);
+    if (IntPairDefined(gep))
+        sql += QStringLiteral(" AND op.gep_rnr = ? AND op.gep_lnr = ?");
+    if (nurOffene == 1)
+        sql += QStringLiteral(" AND op.soll_cent - op.haben_cent <> 0");
+    if (mitZentralreguliert != 1)
+        sql += QStringLiteral(" AND op.zentralreguliert = 0");
+    sql += belegartenFilter(typen);
+
+    const QHash<TPostenSchluessel, TMahnStand> mahnungen = mahnStaende(mandant);
+    TSqlAbfrage q(sql);
+    q.Bind({mandant.RNr, mandant.LNr, von, bis, stichtag});
+    if (IntPairDefined(gep))
+        q.Bind({gep.RNr, gep.LNr});
+    q.Query().setForwardOnly(true);
+    q.Exec();
+    const QString mandantText = qel_TIntPair2String(mandant);
+    std::vector<TVRItem> zeile(opSpaltenAnzahl);
+    std::vector<TSortierSchluessel> schluessel;
+    while (q.Next()) {
+        const int rechner = q.Int(0), trans = q.Int(1), lfd = q.Int(2);
+        const qint64 soll = q.Int64(8), haben = q.Int64(9);
+        const TDateTime ziel = q.Double(10);
+        const bool zentral = q.Int(13) != 0;
+        const int mahnstufe = q.Int(12);
+        const auto stand = mahnungen.constFind(TPostenSchluessel{rechner, trans, lfd});
+        const bool gemahnt = stand != mahnungen.constEnd();
+        const TDateTime aktuellesZiel = gemahnt ? stand->ZielFuerStufe(mahnstufe, ziel) : ziel;
+        zeile[opGep] = q.Text(3);
+        zeile[opBelegnummer] = q.Text(6);
+        zeile[opDatum] = q.Double(7);
+        zeile[opSoll] = qel_Betrag(soll);
+        zeile[opHaben] = qel_Betrag(haben);
+        zeile[opSaldo] = qel_Betrag(soll - haben);
+        zeile[opZahlungsziel] = ziel;
+        zeile[opKommentar] = q.Text(11);
+        zeile[opMahnstufe] = qint64(mahnstufe);
+        zeile[opGepNr] = paarText(q.Int(4), q.Int(5));
+        zeile[opRechnerNummer] = qint64(rechner);
+        zeile[opTransNummer] = qint64(trans);
+        zeile[opLfdNummer] = qint64(lfd);
+        zeile[opWaehrung] = q.Text(14);
+        zeile[opBuchungsperiode] = qint64(q.Int(15));
+        zeile[opKostenstelle] = q.Text(16);
+        zeile[opBelegart] = q.Text(17);
+        zeile[opKonto] = q.Text(18);
+        zeile[opGepNummer] = qint64(q.Int(19));
+        zeile[opTageUeberfaellig] = qint64(std::max(0.0, std::floor(zahlungsStichtag - aktuellesZiel)));
+        zeile[opSkonto] = qel_Betrag(q.Int64(20));
+        zeile[opSkontoBis] = q.Double(21);
+        zeile[opLetzteZahlung] = q.Double(22);
+        zeile[opKontaktperson] = paarText(q.Int(23), q.Int(24));
+        zeile[opOrt] = q.Text(25);
+        zeile[opUrspruenglichesZiel] = ziel;
+        zeile[opLetzteMahnung] = gemahnt ? TVRItem(stand->LetzteMahnung) : TVRItem();
+        zeile[opZentralreguliert] = zentral ? QStringLiteral("J") : QStringLiteral("N");
+        zeile[opMandant] = mandantText;
+        zeile[opOrgeNr] = paarText(q.Int(26), q.Int(27));
+        schluessel.push_back({q.Text(3), q.Double(7), q.Text(6), rechner, trans, lfd});
+        m_liste->RowAdd(zeile, opSpaltenAnzahl - 1, m_liste->GetRowCount());
+        cache.Setzen(rechner, trans, lfd, TPostenMahnDaten{aktuellesZiel, zentral});
+    }
+    m_liste->RowsReorder(listenReihenfolge(schluessel));
+    return true;
+}

@@ -1,0 +1,47 @@
+// Text-block dialog: a short text naming the block and the block's letter text.
+#pragma once
+
+#include "suite/ui/controls.h"
+#include "suite/ui/forms.h"
+
+class Tkopftextpopupfrm : public TQELForm {
+    Q_OBJECT
+public:
+    Tkopftextpopupfrm();
+
+    QString Kurztext() const;
+    void SetKurztext(const QString& v);
+    QString Text() const;
+    void SetText(const QString& v);
+
+    // Options: offer the short-text field; offer buttons that insert the date placeholders.
+    bool MitKurztext() const { return FMitKurztext; }
+    void SetMitKurztext(bool v);
+    bool MitPlatzhaltern() const { return FMitPlatzhaltern; }
+    void SetMitPlatzhaltern(bool v);
+
+    // Window caption and header line.
+    void SetCaption(const QString& caption);
+
+    TQELHeaderPanel* pnlHeader;
+    TQELAttachLabel* alblKurztext;
+    TQELStdEdit* edtKurztext;
+    TQELAttachLabel* alblText;
+    TQELRichEdit* redtText;
+    TResBitBtn* btnHeute;
+    TResBitBtn* btnBeruecksichtigt;
+    TResBitBtn* btnOK;
+    TResBitBtn* btnAbbrechen;
+
+    void btnOKClick();
+    void btnAbbrechenClick();
+    void Platzhalter_Einfuegen(const QString& Platzhalter);
+
+protected:
+    void FormShow() override;
+
+private:
+    void aufbauen();
+    bool FMitKurztext = false;
+    bool FMitPlatzhaltern = false;
+};

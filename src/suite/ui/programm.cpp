@@ -1,0 +1,108 @@
+#include "programm.h"
+
+#include "info.h"
+#include "suite/core/servers/database.h"
+#include "suite/core/servers/interfaces.h"
+#include "suite/core/servers/servermeldung.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+namespace {
+std::function<void()>& terminateAktion()
+{
+    static std::function<void()> aktion = [] {
+        if (auto* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    };
+    return aktion;
+}
+}  // namespace
+
+TQELProgramm& TQELProgramm::Instance()
+{
+    static TQELProgramm programm;
+    return programm;
+}
+
+void TQELProgramm::Init(const QString& programmName, int, int, int, bool)
+{
+    m_name = programmName;
+    m_konf = TSuiteKonfiguration::Laden();
+    TSuiteDatenbank::Oeffnen(m_konf);
+    TSuiteDatenbank::SetRechnerNr(m_konf.Rechner);
+    TSuiteDatenbank::SetBenutzer(m_konf.Benutzer);
+    qel_SetServerMeldung([](const QString& text) { qel_Meldung(CMeldung_Hinweis, 991, text); });
+    m_init = true;
+}
+
+void TQELProgramm::SetKonfiguration(const TSuiteKonfiguration& k)
+{
+    m_konf = k;
+    TSuiteDatenbank::SetRechnerNr(k.Rechner);
+    TSuiteDatenbank::SetBenutzer(k.Benutzer);
+}
+
+void TQELProgramm::ShowException(const std::exception_ptr& e, bool)
+{
+    // Start-up failures are always shown: without them the clerk sees nothing at all.
+    QELInfo().RegisterException(QStringLiteral("Programmstart"), e, true);
+}
+
+void TQELProgramm::Terminate()
+{
+    m_terminate = true;
+    if (terminateAktion())
+        terminateAktion()();
+}
+
+void TQELProgramm::SetTerminateAktion(std::function<void()> aktion) { terminateAktion() = std::move(aktion); }
+
+bool UserRechtePruefen(const QVector<TZIM_WPF_Recht>& rechte, const QString&, int, bool, int)
+{
+    IQEL_SystemServerRef server;
+    Glob_WWSServerFactoryClass().SystemServer_Holen(server);
+    const QString benutzer = QELProgramm().Benutzer();
+    QStringList fehlend;
+    for (TZIM_WPF_Recht recht : rechte) {
+        if (!server->Benutzer_Hat_Recht(benutzer, recht))
+            fehlend << QString::number(recht);
+    }
+    const bool bekannt = server->Benutzer_Existiert(benutzer);
+    Glob_WWSServerFactoryClass().SystemServer_Freigeben(server);
+    if (!bekannt) {
+        qel_Meldung(CMeldung_Hinweis, 994,
+                    QStringLiteral("Der Benutzer \"%1\" ist in der Suite nicht angelegt. "
+                                   "Bitte wenden Sie sich an Ihren Administrator.")
+                        .arg(benutzer));
+        return false;
+    }
+    if (!fehlend.isEmpty()) {
+        qel_Meldung(CMeldung_Hinweis, 994,
+                    QStringLiteral("Der Benutzer \"%1\" hat keine Berechtigung für das Mahnwesen "
+                                   "(fehlende Rechte: %2). Bitte wenden Sie sich an Ihren Administrator.")
+                        .arg(benutzer, fehlend.join(QStringLiteral(", "))));
+        return false;
+    }
+    return true;
+}
+
+TRVRTab& TRVRTab::Instance()
+{
+    static TRVRTab tab;
+    return tab;
+}
+
+TRVRInfoUmfang TRVRTab::GetRNrUmfang(int rechnerNr)
+{
+    IQEL_SystemServerRef server;
+    Glob_WWSServerFactoryClass().SystemServer_Holen(server);
+    TRVRInfoUmfang info;
+    info.RechnerNr = rechnerNr;
+    const bool gefunden = server->Rechner_Lesen(rechnerNr, info.Bezeichnung, info.Filiale);
+    Glob_WWSServerFactoryClass().SystemServer_Freigeben(server);
+    if (!gefunden)
+        throw EQELError(QStringLiteral("Der Rechner %1 ist in der Rechnertabelle der Suite nicht eingetragen.")
+                            .arg(rechnerNr));
+    return info;
+}

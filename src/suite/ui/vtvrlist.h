@@ -1,0 +1,148 @@
+// The suite's list view: shows one result table; its nodes stand for the table's rows.
+#pragma once
+
+#include "suite/core/vrlist.h"
+
+#include <QColor>
+#include <QTreeView>
+#include <memory>
+#include <vector>
+
+enum TCheckState : int {
+    csUncheckedNormal = 0,
+    csUncheckedPressed = 1,
+    csCheckedNormal = 2,
+    csCheckedPressed = 3,
+    csMixedNormal = 4,
+};
+
+enum TCheckType : int {
+    ctNone = 0,
+    ctCheckBox = 1,
+};
+
+// What a node carries: the 1-based number of its row in the bound table.
+struct TVTNodeData {
+    int RowNr = 0;
+};
+
+// One node of the view. Owned by the view; valid until the view is cleared.
+struct TVirtualNode {
+    TVTNodeData Data;
+    int Index = 0;  // position in the view's node array (load order)
+    TCheckState CheckState = csUncheckedNormal;
+    TCheckType CheckType = ctNone;
+    bool Visible = true;
+};
+
+class TVTVRList;
+class TVRListModel;
+
+class TVirtualTreeColumn {
+public:
+    TVirtualTreeColumn(TVTVRList* view, int index) : m_view(view), m_index(index) {}
+    void SetWidth(int width);
+    int GetWidth() const;
+
+private:
+    TVTVRList* m_view;
+    int m_index;
+};
+
+class TVirtualTreeColumns {
+public:
+    explicit TVirtualTreeColumns(TVTVRList* view) : m_view(view) {}
+    TVirtualTreeColumn GetItem(int index) const { return TVirtualTreeColumn(m_view, index); }
+    int GetCount() const;
+
+private:
+    TVTVRList* m_view;
+};
+
+class TVTVRList : public QTreeView {
+    Q_OBJECT
+public:
+    explicit TVTVRList(QWidget* parent = nullptr);
+    ~TVTVRList() override;
+
+    // --- update brackets: changes inside are collected and signalled once at the outer EndUpdate
+    void BeginUpdate();
+    void EndUpdate();
+    bool InUpdate() const { return m_updateCount > 0; }
+
+    // --- binding
+    void Clear();                      // removes every node
+    void SetVRList(TVRList* list);     // binds a table (or none); does not load its rows
+    TVRList* GetVRList() const { return m_list; }
+    void LoadFromVRList(bool initNodes = true);  // one node per table row; InitNode for each when initNodes
+
+    // --- options
+    void SetCheckBoxes(bool on);       // nodes show check boxes
+    bool CheckBoxes() const { return m_checkBoxes; }
+
+    // --- walking (in display order)
+    int NodeCount() const { return int(m_nodes.size()); }
+    TVirtualNode* GetFirst() const;
+    TVirtualNode* GetNext(TVirtualNode* node) const;
+    TVirtualNode* GetLast() const;
+    TVirtualNode* GetFirstVisible() const;
+    TVirtualNode* GetNextVisible(TVirtualNode* node) const;
+    TVirtualNode* GetFirstSelected() const;
+    // Checked walks include hidden nodes.
+    TVirtualNode* GetFirstChecked(TCheckState state = csCheckedNormal) const;
+    TVirtualNode* GetNextChecked(TVirtualNode* node, TCheckState state = csCheckedNormal) const;
+    const TVTNodeData* GetNodeData(TVirtualNode* node) const;
+
+    // --- nodes
+    bool GetVisible(TVirtualNode* node) const;
+    void SetVisible(TVirtualNode* node, bool visible);
+    void SetSelected(TVirtualNode* node, bool selected);
+    TCheckState GetCheckState(TVirtualNode* node) const;
+    void SetCheckState(TVirtualNode* node, TCheckState state);
+    void SetCheckType(TVirtualNode* node, TCheckType type);
+
+    // --- cells of the node's row
+    TVRItem& GetCellValue(TVirtualNode* node, int col);
+    QString GetCellValueAsString(TVirtualNode* node, int col) const;
+    qint64 GetCellValueAsInteger(TVirtualNode* node, int col) const;
+    double GetCellValueAsFloat(TVirtualNode* node, int col) const;
+    TDateTime GetCellValueAsDate(TVirtualNode* node, int col) const;
+
+    // --- columns (addressed by the bound table's column index)
+    void SetColumnVisible(int col, bool visible);
+    bool GetColumnVisible(int col) const;
+    TVirtualTreeColumns Columns() { return TVirtualTreeColumns(this); }
+    void UpdateColumnLayout(int a = 0, int b = 0);
+
+    // Display position of a node, and the node at a display position (tests and painting).
+    int DisplayRow(TVirtualNode* node) const;
+    TVirtualNode* NodeAtDisplayRow(int row) const;
+
+signals:
+    void InitNode(TVTVRList* sender, TVirtualNode* node);
+    // Set *color to change the text colour of a cell.
+    void PaintText(TVTVRList* sender, TVirtualNode* node, int column, QColor* color);
+    void DblClick(TVTVRList* sender);
+    void Change(TVTVRList* sender, TVirtualNode* node);  // selection moved
+    void Checked(TVTVRList* sender, TVirtualNode* node);  // clerk toggled a check box
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class TVRListModel;
+    void markDirty();
+    void applyVisibility(TVirtualNode* node);
+    void onCurrentChanged();
+
+    TVRList* m_list = nullptr;
+    std::unique_ptr<TVRListModel> m_model;
+    std::vector<std::unique_ptr<TVirtualNode>> m_nodes;  // load order
+    std::vector<int> m_order;                            // display position -> node index
+    std::vector<int> m_position;                         // node index -> display position
+    std::vector<int> m_pendingVisibility;                // node indexes changed inside a bracket
+    int m_updateCount = 0;
+    bool m_dirty = false;
+    bool m_checkBoxes = false;
+};

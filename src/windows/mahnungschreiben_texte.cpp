@@ -1,0 +1,256 @@
+// Dunning editor: text blocks and the letter text with its date placeholders.
+#include "mahnungschreiben.h"
+
+#include "suite/ui/dialogs/kopftextpopup.h"
+#include "suite/ui/vtupdate.h"
+
+namespace {
+const QString kHeute = QStringLiteral("#Heute");
+const QString kBeruecksichtigt = QStringLiteral("#Berücksichtigt");
+
+QString kontext(const char* methode) { return QStringLiteral("TfrmMahnungSchreiben.") + QLatin1String(methode); }
+
+// The block dialog as the editor uses it, for creating and editing alike.
+std::unique_ptr<Tkopftextpopupfrm> bausteinDialog(const QString& caption)
+{
+    auto dlg = std::make_unique<Tkopftextpopupfrm>();
+    dlg->SetMitKurztext(true);
+    dlg->SetMitPlatzhaltern(true);
+    dlg->SetCaption(caption);
+    return dlg;
+}
+}  // namespace
+
+void TfrmMahnungSchreiben::Textbausteine_Laden()
+{
+    qel_Guard(kontext("Textbausteine_Laden"), [&] {
+        {
+            TVTUpdate u(vtTextbausteine);
+            vtTextbausteine->Clear();
+            vtTextbausteine->SetVRList(nullptr);
+        }
+        if (!FMahnungEditServer->Textbausteine_Abfragen())
+            return;
+        TVTUpdate u(vtTextbausteine);
+        vtTextbausteine->Clear();
+        vtTextbausteine->SetVRList(FMahnungEditServer->Textbausteine_Liste());
+        vtTextbausteine->LoadFromVRList(true);
+        Spaltensichtbarkeit_Schalten_Textbausteine();
+    });
+}
+
+void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_Textbausteine()
+{
+    qel_Guard(kontext("Spaltensichtbarkeit_Schalten_Textbausteine"), [&] {
+        vtTextbausteine->Columns().GetItem(FMahnungEditServer->Spalte_TB_Kurztext()).SetWidth(147);
+    });
+}
+
+void TfrmMahnungSchreiben::vtTextbausteineChange(TVTVRList* Sender, TVirtualNode* Node)
+{
+    qel_Guard(kontext("vtTextbausteineChange"), [&] {
+        Auswahl_Festigen(Sender, Node);
+        Textbaustein_uebernehmen();
+        Text_Anzeigen();
+    });
+}
+
+void TfrmMahnungSchreiben::Textbaustein_uebernehmen()
+{
+    qel_Guard(kontext("Textbaustein_uebernehmen"), [&] {
+        TVirtualNode* n = vtTextbausteine->GetFirstSelected();
+        FMahnungsText = n ? vtTextbausteine->GetCellValueAsString(n, FMahnungEditServer->Spalte_TB_Text()) : QString();
+    });
+}
+
+void TfrmMahnungSchreiben::vtTextbausteineDblClick() { Textbaustein_Bearbeiten(); }
+
+void TfrmMahnungSchreiben::Text_Anzeigen()
+{
+    qel_Guard(kontext("Text_Anzeigen"), [&] {
+        QString text = FMahnungsText;
+        text.replace(kHeute, DateToStr(qel_Now()));
+        text.replace(kBeruecksichtigt, DateToStr(FBeruecksichtigt));
+        redtKopfText->setPlainText(text);
+    });
+}
+
+void TfrmMahnungSchreiben::Text_uebernehmen()
+{
+    qel_Guard(kontext("Text_uebernehmen"), [&] {
+        // The considered date first: a date that is also today becomes "#Berücksichtigt".
+        QString text = redtKopfText->PlainText();
+        text.replace(DateToStr(FBeruecksichtigt), kBeruecksichtigt);
+        text.replace(DateToStr(qel_Now()), kHeute);
+        FMahnungsText = text;
+    });
+}
+
+void TfrmMahnungSchreiben::redtKopfTextExit(QObject*)
+{
+    qel_Guard(kontext("redtKopfTextExit"), [&] { Text_uebernehmen(); });
+}
+
+void TfrmMahnungSchreiben::btnPlatzhalterClick()
+{
+    qel_Guard(kontext("btnPlatzhalterClick"), [&] {
+        const QString zeilen = QLatin1Char('\'') + kHeute + QStringLiteral("' wird zum heutigen Datum.\r\n") +
+                               QLatin1Char('\'') + kBeruecksichtigt +
+                               QStringLiteral("' wird zum Berücksichtigungsdatum.\r\n");
+        QELHinweisBox(zeilen, QStringLiteral("Platzhalter:"));
+    });
+}
+
+bool TfrmMahnungSchreiben::Textbaustein_testen(const QString& Kurztext, const QString& Text,
+                                               TVirtualNode* Bearbeitet)
+{
+    bool ergebnis = false;
+    qel_Guard(kontext("Textbaustein_testen"), [&] {
+        auto Kurztext_Vorhanden = [&](const QString& kurz, TVirtualNode* auslassen) {
+            bool vorhanden = false;
+            qel_Guard(QStringLiteral("Kurztext_Vorhanden"), [&] {
+                const int spalte = FMahnungEditServer->Spalte_TB_Kurztext();
+                TVTVRList* vt = vtTextbausteine;
+                for (TVirtualNode* n = vt->GetFirst(); n && !vorhanden; n = vt->GetNext(n))
+                    vorhanden = n != auslassen && qel_strmatch(vt->GetCellValueAsString(n, spalte), kurz);
+            });
+            return vorhanden;
+        };
+        if (Kurztext.trimmed().isEmpty()) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Der Kurztext darf nicht leer sein!"));
+            return;
+        }
+        if (Kurztext_Vorhanden(Kurztext, Bearbeitet)) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Der Kurztext ist bereits vorhanden!"));
+            return;
+        }
+        if (Text.isEmpty() &&
+            qel_Meldung(CMeldung_Frage, 981, QStringLiteral("Der Text ist leer. Trotzdem speichern?")) != mrYes)
+            return;
+        ergebnis = true;
+    });
+    return ergebnis;
+}
+
+void TfrmMahnungSchreiben::btnneuClick()
+{
+    qel_Guard(kontext("btnneuClick"), [&] {
+        auto dlg = bausteinDialog(QStringLiteral("Neuen Textbaustein erstellen"));
+        if (dlg->ShowModal() != mrOk)
+            return;
+        while (!Textbaustein_testen(dlg->Kurztext(), dlg->Text(), nullptr))
+            if (dlg->ShowModal() == mrCancel)
+                return;
+        const QString kurztext = dlg->Kurztext();
+        if (FMahnungEditServer->Textbaustein_Anlegen(kurztext, dlg->Text()))
+            qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Buchen des Textbausteins erfolgreich."));
+        Textbausteine_Laden();
+        Baustein_Selektieren_Kurztext(kurztext);
+        Text_Anzeigen();
+    });
+}
+
+void TfrmMahnungSchreiben::Baustein_Selektieren_Kurztext(const QString& Kurztext)
+{
+    qel_Guard(kontext("Baustein_Selektieren_Kurztext"), [&] {
+        const int spalte = FMahnungEditServer->Spalte_TB_Kurztext();
+        TVTVRList* vt = vtTextbausteine;
+        for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))
+            if (qel_strmatch(vt->GetCellValueAsString(n, spalte), Kurztext)) {
+                vt->SetSelected(n, true);
+                vt->scrollTo(vt->model()->index(vt->DisplayRow(n), 0));
+                return;
+            }
+    });
+}
+
+void TfrmMahnungSchreiben::btnbearbeitenClick()
+{
+    qel_Guard(kontext("btnbearbeitenClick"), [&] {
+        if (!vtTextbausteine->GetFirstSelected()) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Bitte selektieren Sie zunächst einen Textbaustein."));
+            return;
+        }
+        Textbaustein_Bearbeiten();
+    });
+}
+
+void TfrmMahnungSchreiben::Textbaustein_Bearbeiten()
+{
+    qel_Guard(kontext("Textbaustein_Bearbeiten"), [&] {
+        TVirtualNode* n = vtTextbausteine->GetFirstSelected();
+        if (!n)
+            return;
+        auto dlg = bausteinDialog(QStringLiteral("Textbaustein Bearbeiten"));
+        dlg->SetKurztext(vtTextbausteine->GetCellValueAsString(n, FMahnungEditServer->Spalte_TB_Kurztext()));
+        dlg->SetText(vtTextbausteine->GetCellValueAsString(n, FMahnungEditServer->Spalte_TB_Text()));
+        if (dlg->ShowModal() != mrOk)
+            return;
+        while (!Textbaustein_testen(dlg->Kurztext(), dlg->Text(), n))
+            if (dlg->ShowModal() == mrCancel)
+                return;
+        const TIntPair id =
+            qel_String2TIntPair(vtTextbausteine->GetCellValueAsString(n, FMahnungEditServer->Spalte_TB_ID()));
+        if (FMahnungEditServer->Textbaustein_Aendern(id, dlg->Kurztext(), dlg->Text()))
+            qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Buchen des Textbausteins erfolgreich."));
+        Textbausteine_Laden();
+        Baustein_Selektieren(id);
+    });
+}
+
+void TfrmMahnungSchreiben::Baustein_Selektieren(const TIntPair& Id)
+{
+    qel_Guard(kontext("Baustein_Selektieren"), [&] {
+        const int spalte = FMahnungEditServer->Spalte_TB_ID();
+        TVTVRList* vt = vtTextbausteine;
+        for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))
+            if (IntPairEqual(qel_String2TIntPair(vt->GetCellValueAsString(n, spalte)), Id)) {
+                vt->SetSelected(n, true);
+                vt->scrollTo(vt->model()->index(vt->DisplayRow(n), 0));
+                Text_Anzeigen();
+                return;
+            }
+        qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Es existiert kein Textbaustein mit dieser Protokollnummer"));
+        redtKopfText->clear();
+    });
+}
+
+void TfrmMahnungSchreiben::btnloeschenClick()
+{
+    qel_Guard(kontext("btnloeschenClick"), [&] {
+        TVirtualNode* n = vtTextbausteine->GetFirstSelected();
+        if (!n) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Bitte zunächst einen Textbaustein selektieren!"));
+            return;
+        }
+        const QString kurz = vtTextbausteine->GetCellValueAsString(n, FMahnungEditServer->Spalte_TB_Kurztext());
+        if (qel_Meldung(CMeldung_Frage, 981, QStringLiteral("Textbaustein ") + kurz + QStringLiteral(" wirklich löschen?")) ==
+            mrYes)
+            TextbausteinLoeschen();
+    });
+}
+
+void TfrmMahnungSchreiben::TextbausteinLoeschen()
+{
+    qel_Guard(kontext("TextbausteinLoeschen"), [&] {
+        TVirtualNode* n = vtTextbausteine->GetFirstSelected();
+        if (!n)
+            return;
+        const TIntPair id =
+            qel_String2TIntPair(vtTextbausteine->GetCellValueAsString(n, FMahnungEditServer->Spalte_TB_ID()));
+        if (!FMahnungEditServer->Textbaustein_Entfernen(id)) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Löschen des Textbausteins!"));
+            return;
+        }
+        qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Der Textbaustein wurde gelöscht!"));
+        Textbausteine_Laden();
+        FMahnungsText.clear();
+        Maske_Aktualisieren();
+    });
+}
+
+void TfrmMahnungSchreiben::actloeschenExecute()
+{
+    qel_Guard(kontext("actloeschenExecute"),
+              [&] { qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Noch nicht implementiert!")); });
+}

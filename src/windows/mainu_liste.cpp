@@ -1,0 +1,342 @@
+// Open-items window: loading, filtering and checking the list, and the hand-over to the editor.
+#include "mahnungschreiben.h"
+#include "mainu.h"
+#include "suite/ui/dialogs/mahnunghistorie.h"
+#include "suite/ui/vtupdate.h"
+
+void Tfrmmainu::Offene_Posten_Laden()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.Offene_Posten_Laden"), [&] {
+        FWartemaske->Zeigen();
+        pnlHintergrund->setVisible(false);
+        struct Aufraeumen {
+            Tfrmmainu* f;
+            ~Aufraeumen()
+            {
+                f->pnlHintergrund->setVisible(true);
+                f->FWartemaske->Verbergen();
+            }
+        } aufraeumen{this};
+        {
+            TVTUpdate u(vtOffenePosten);
+            vtOffenePosten->Clear();
+            vtOffenePosten->SetVRList(nullptr);
+        }
+        const QVector<TSRVTyp> typen{TSRVTyp(1)};
+        const TDateTime jetzt = qel_Now();
+        FZahlungEditServer->OffenePosten_Abfragen(FSelectedMandant, CLeeresIntPair, FSelectedPeriodeVon,
+                                                  FSelectedPeriodeBis, 0, jetzt, jetzt, typen, 1, 1);
+        {
+            TVTUpdate u(vtOffenePosten);
+            vtOffenePosten->Clear();
+            vtOffenePosten->SetVRList(FZahlungEditServer->OffenePosten_Liste());
+            vtOffenePosten->LoadFromVRList(true);
+            ZeilenSichtbarkeit_schalten();
+            Akutelle_Zahlungsziele_Schreiben();
+            Spaltensichtbarkeit_Schalten_OffenePosten();
+        }
+        Maske_Schalten(true);
+    });
+}
+
+void Tfrmmainu::Spaltensichtbarkeit_Schalten_OffenePosten()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.Spaltensichtbarkeit_Schalten_OffenePosten"), [&] {
+        IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
+        TVirtualTreeColumns spalten = vtOffenePosten->Columns();
+        spalten.GetItem(s->Spalte_Gep()).SetWidth(200);
+        spalten.GetItem(s->Spalte_Belegnummer()).SetWidth(105);
+        spalten.GetItem(s->Spalte_Datum()).SetWidth(80);
+        spalten.GetItem(s->Spalte_Haben()).SetWidth(90);
+        spalten.GetItem(s->Spalte_Soll()).SetWidth(90);
+        spalten.GetItem(s->Spalte_Saldo()).SetWidth(100);
+        spalten.GetItem(s->Spalte_Verdeckt_07()).SetWidth(90);
+        spalten.GetItem(s->Spalte_Zahlungsziel()).SetWidth(80);
+        spalten.GetItem(s->Spalte_Verdeckt_13()).SetWidth(80);
+        spalten.GetItem(s->Spalte_Verdeckt_14()).SetWidth(80);
+        spalten.GetItem(s->Spalte_Kommentar()).SetWidth(80);
+        for (int spalte :
+             {s->Spalte_GepNr(), s->Spalte_RechnerNummer(), s->Spalte_TransNummer(), s->Spalte_LfdNummer(),
+              s->Spalte_Verdeckt_01(), s->Spalte_Verdeckt_02(), s->Spalte_Verdeckt_03(), s->Spalte_Verdeckt_04(),
+              s->Spalte_Verdeckt_05(), s->Spalte_Verdeckt_06(), s->Spalte_Verdeckt_07(), s->Spalte_Verdeckt_08(),
+              s->Spalte_Verdeckt_09(), s->Spalte_Verdeckt_10(), s->Spalte_Verdeckt_11(), s->Spalte_Verdeckt_12(),
+              s->Spalte_Verdeckt_13(), s->Spalte_Verdeckt_14(), s->Spalte_Verdeckt_15(), s->Spalte_Verdeckt_16(),
+              s->Spalte_Verdeckt_17()})
+            vtOffenePosten->SetColumnVisible(spalte, false);
+        vtOffenePosten->UpdateColumnLayout(0, 0);
+    });
+}
+
+void Tfrmmainu::ZeilenSichtbarkeit_schalten()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.ZeilenSichtbarkeit_schalten"), [&] {
+        IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
+        TVTUpdate u(vtOffenePosten);
+        TVirtualNode* node = nullptr;
+        auto GepNummerbesorgen = [&]() {
+            TIntPair gep = CLeeresIntPair;
+            qel_Guard(QStringLiteral("GepNummerbesorgen"), [&] {
+                try {
+                    gep = qel_String2TIntPair(vtOffenePosten->GetCellValueAsString(node, s->Spalte_GepNr()));
+                } catch (const std::exception&) {
+                    qel_Meldung(CMeldung_Hinweis, 994,
+                                QStringLiteral("Fehler beim Lesen der Geschäftspartner-Nrummer."));
+                }
+            });
+            return gep;
+        };
+        auto Zentralreguliert = [&]() {
+            bool ja = false;
+            qel_Guard(QStringLiteral("Zentralreguliert"), [&] {
+                const int lfd = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_LfdNummer()));
+                const int trans = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_TransNummer()));
+                const int rechner = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_RechnerNummer()));
+                ja = FMAhnungEditServer->Ist_Zentralreguliert(rechner, trans, lfd);
+            });
+            return ja;
+        };
+        const bool modusF = ModusF();
+        const bool gepGewaehlt = IntPairDefined(FSelectedGepNr);
+        const bool mitZentral = cbxzentralregulierung->isChecked();
+        for (node = vtOffenePosten->GetFirst(); node; node = vtOffenePosten->GetNext(node)) {
+            vtOffenePosten->SetVisible(node, true);
+            if (modusF && vtOffenePosten->GetCellValueAsDate(node, s->Spalte_Zahlungsziel()) > FSelectedZahlungsziel) {
+                vtOffenePosten->SetVisible(node, false);
+                continue;
+            }
+            if (gepGewaehlt && !IntPairEqual(GepNummerbesorgen(), FSelectedGepNr)) {
+                vtOffenePosten->SetVisible(node, false);
+                continue;
+            }
+            if (!mitZentral && Zentralreguliert())
+                vtOffenePosten->SetVisible(node, false);
+        }
+    });
+}
+
+void Tfrmmainu::Akutelle_Zahlungsziele_Schreiben()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.Akutelle_Zahlungsziele_Schreiben"), [&] {
+        IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
+        TVTUpdate u(vtOffenePosten);
+        for (TVirtualNode* node = vtOffenePosten->GetFirstVisible(); node;
+             node = vtOffenePosten->GetNextVisible(node)) {
+            TVRItem& ziel = vtOffenePosten->GetCellValue(node, s->Spalte_Zahlungsziel());
+            const int lfd = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_LfdNummer()));
+            const int trans = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_TransNummer()));
+            const int rechner = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_RechnerNummer()));
+            DateTime2VRItem(ziel, FMAhnungEditServer->Aktuelles_Zahlungsziel(rechner, trans, lfd));
+        }
+    });
+}
+
+void Tfrmmainu::cbxzentralregulierungClick()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.cbxzentralregulierungClick"), [&] { ZeilenSichtbarkeit_schalten(); });
+}
+
+void Tfrmmainu::vtOffenePostenInitNode(TVTVRList* Sender, TVirtualNode* Node)
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.vtOffenePostenInitNode"), [&] {
+        Sender->SetCheckType(Node, ctCheckBox);
+        Sender->SetCheckState(Node, csUncheckedNormal);
+    });
+}
+
+void Tfrmmainu::vtOPPaintText(TVTVRList* Sender, TVirtualNode* Node, int, QColor* Color)
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.vtOPPaintText"), [&] {
+        if (Sender->GetCheckState(Node) == csCheckedNormal)
+            *Color = QColor(0, 0, 255);
+    });
+}
+
+void Tfrmmainu::vtOffenePostenDblClick()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.vtOffenePostenDblClick"), [&] {
+        TVTUpdate u(vtOffenePosten);
+        TVirtualNode* node = vtOffenePosten->GetFirstSelected();
+        if (!node)
+            return;
+        vtOffenePosten->SetCheckState(node, vtOffenePosten->GetCheckState(node) == csCheckedNormal
+                                                ? csUncheckedNormal
+                                                : csCheckedNormal);
+    });
+}
+
+void Tfrmmainu::OffenePostenChecked_Schalten(bool Check)
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.OffenePostenChecked_Schalten"), [&] {
+        TVTUpdate u(vtOffenePosten);
+        for (TVirtualNode* node = vtOffenePosten->GetFirst(); node; node = vtOffenePosten->GetNext(node))
+            vtOffenePosten->SetCheckState(
+                node, Check && vtOffenePosten->GetVisible(node) ? csCheckedNormal : csUncheckedNormal);
+    });
+}
+
+void Tfrmmainu::actAllesWaehlenExecute()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.actAllesWaehlenExecute"), [&] { OffenePostenChecked_Schalten(true); });
+}
+
+void Tfrmmainu::actAuswahlaufhebenExecute()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.actAuswahlaufhebenExecute"), [&] { OffenePostenChecked_Schalten(false); });
+}
+
+void Tfrmmainu::actAuswahlUmkehrenExecute()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.actAuswahlUmkehrenExecute"), [&] {
+        TVTUpdate u(vtOffenePosten);
+        for (TVirtualNode* node = vtOffenePosten->GetFirst(); node; node = vtOffenePosten->GetNext(node)) {
+            const bool pruefen =
+                vtOffenePosten->GetCheckState(node) == csUncheckedNormal && vtOffenePosten->GetVisible(node);
+            vtOffenePosten->SetCheckState(node, pruefen ? csCheckedNormal : csUncheckedNormal);
+        }
+    });
+}
+
+void Tfrmmainu::actAktualisierenExecute()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.actAktualisierenExecute"), [&] { Offene_Posten_Laden(); });
+}
+
+void Tfrmmainu::actMahnungHistorieExecute()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.actMahnungHistorieExecute"), [&] {
+        TVirtualNode* node = vtOffenePosten->GetFirstSelected();
+        if (!node) {
+            qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Bitte selektieren Sie zunächst eine Zeile."));
+            return;
+        }
+        IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
+        auto historie = std::make_unique<TfrmMahnungHistorie>();
+        historie->RechnerNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_RechnerNummer()));
+        historie->TransNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_TransNummer()));
+        historie->LfdNummer = int16_t(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_LfdNummer()));
+        historie->Belegnummer = vtOffenePosten->GetCellValueAsString(node, s->Spalte_Belegnummer());
+        historie->Mandant_Bez = FSelectedMandant_Bez;
+        historie->Rechnungsdatum = vtOffenePosten->GetCellValueAsDate(node, s->Spalte_Datum());
+        historie->GepName = vtOffenePosten->GetCellValueAsString(node, s->Spalte_Gep());
+        historie->ShowModal();
+    });
+}
+
+// --- hand-over -----------------------------------------------------------------
+
+void Tfrmmainu::Uebergabeliste_Erstellen()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.Uebergabeliste_Erstellen"), [&] {
+        if (Fuebergabeliste) {
+            Fuebergabeliste->RowsClear();
+            return;
+        }
+        Fuebergabeliste = std::make_unique<TVRList>();
+        TVRList* l = Fuebergabeliste.get();
+        // Second flag: -1 keeps what the table gives a new column.
+        auto spalte = [l](int& index, const char* titel, int typ, bool formatiert, int flag1, int flag2) {
+            TVRColumn& c = l->ColumnAdd();
+            index = l->GetColumnCount() - 1;
+            c.Name = QString::fromUtf8(titel);
+            c.DataType = typ;
+            c.Formatted = formatiert;
+            c.Format = formatiert ? QStringLiteral("%n") : QString();
+            c.Integer = 0;
+            c.Flag1 = flag1 != 0;
+            if (flag2 >= 0)
+                c.Flag2 = flag2 != 0;
+        };
+        spalte(FColGep, "Geschäftspartner", CVR_Text, false, 1, -1);
+        spalte(FColGepNr, "GeschäftspartnerNr", CVR_Text, false, 1, 0);
+        spalte(FColBelegnr, "Belegnummer", CVR_Text, false, 1, -1);
+        spalte(FColDatum, "Rechnungsdatum", CVR_Date, false, 1, -1);
+        spalte(FColSoll, "Soll", CVR_Number, true, 1, -1);
+        spalte(FColHaben, "Haben", CVR_Number, true, 1, -1);
+        spalte(FColSaldo, "Saldo", CVR_Number, true, 0, -1);
+        spalte(FColZahlungsziel, "Zahlbar bis", CVR_Date, false, 1, -1);
+        spalte(FColKommentar, "Kommentar", CVR_Text, false, 1, -1);
+        spalte(FColMahnstufe, "Mahnstufe", CVR_Integer, false, 0, -1);
+        spalte(FColMahngebuehren, "Mahngebühren", CVR_Number, true, 1, 1);
+        spalte(FColVerzugszinsen, "Verzugszinsen", CVR_Number, true, 1, 1);
+        spalte(FColRechnerNummer, "RechnerNummer", CVR_Integer, false, 1, 0);
+        spalte(FColTransNummer, "TransaktionsNummer", CVR_Integer, false, 1, 0);
+        spalte(FColLfdNummer, "LfdNummer", CVR_Integer, false, 1, 0);
+    });
+}
+
+void Tfrmmainu::GewaehltePostenListe_fuellen(int Row)
+{
+    qel_Guard(QStringLiteral("GewaehltePostenListe_fuellen"), [&] {
+        TVRList* quelle = FZahlungEditServer->OffenePosten_Liste();
+        IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
+        const int zeilen = Fuebergabeliste->GetRowCount();
+        const qint64 mahnstufe = quelle->GetCellValueAsInteger(Row, s->Spalte_Mahnstufe());
+        const double gebuehr = mahnstufe > 1 ? 2.5 : 0.0;
+        std::vector<TVRItem> werte{
+            TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_Gep())),
+            TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_GepNr())),
+            TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_Belegnummer())),
+            TVRItem(quelle->GetCellValueAsDate(Row, s->Spalte_Datum())),
+            TVRItem(quelle->GetCellValueAsFloat(Row, s->Spalte_Soll())),
+            TVRItem(quelle->GetCellValueAsFloat(Row, s->Spalte_Haben())),
+            TVRItem(quelle->GetCellValueAsFloat(Row, s->Spalte_Saldo())),
+            TVRItem(qint64(0)),
+            TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_Kommentar())),
+            TVRItem(mahnstufe),
+            TVRItem(gebuehr),
+            TVRItem(qint64(0)),
+            TVRItem(quelle->GetCellValueAsInteger(Row, s->Spalte_RechnerNummer())),
+            TVRItem(quelle->GetCellValueAsInteger(Row, s->Spalte_TransNummer())),
+            TVRItem(quelle->GetCellValueAsInteger(Row, s->Spalte_LfdNummer())),
+        };
+        Fuebergabeliste->RowAdd(werte, int(werte.size()) - 1, zeilen);
+    });
+}
+
+void Tfrmmainu::actWeiterExecute()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.actWeiterExecute"), [&] {
+        auto editor = std::make_unique<TfrmMahnungSchreiben>();
+        Uebergabeliste_Erstellen();
+        TVirtualNode* node = vtOffenePosten->GetFirstChecked(csCheckedNormal);
+        if (!node) {
+            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Bitte mindestens einen Offenen Posten selektieren!"));
+            return;
+        }
+        if (!Fuebergabeliste)
+            return;
+        for (; node; node = vtOffenePosten->GetNextChecked(node, csCheckedNormal))
+            GewaehltePostenListe_fuellen(vtOffenePosten->GetNodeData(node)->RowNr - 1);
+
+        editor->SetGewaehltePosten(Fuebergabeliste.get());
+        editor->SetSelectedMandant(FSelectedMandant);
+        editor->SetSelectedGepNr(FSelectedGepNr);
+        editor->SetSelectedOrgeNr(CLeeresIntPair);
+        editor->SetGepName(FGepName);
+        editor->SetSelectedMandant_Bez(FSelectedMandant_Bez);
+        editor->SetColGep(FColGep);
+        editor->SetColGepNr(FColGepNr);
+        editor->SetColBelegNr(FColBelegnr);
+        editor->SetColDatum(FColDatum);
+        editor->SetColSoll(FColSoll);
+        editor->SetColHaben(FColHaben);
+        editor->SetColSaldo(FColSaldo);
+        editor->SetColZahlbarbis(FColZahlungsziel);
+        editor->SetColKommentar(FColKommentar);
+        editor->SetColMahnstufe(FColMahnstufe);
+        editor->SetColMahngebuehren(FColMahngebuehren);
+        editor->SetColVerzugszins(FColVerzugszinsen);
+        editor->SetColRNr(FColRechnerNummer);
+        editor->SetColTRansNr(FColTransNummer);
+        editor->SetColLNr(FColLfdNummer);
+        if (editor->ShowModal() == mrOk) {
+            Maske_Aktualisieren();
+            Offene_Posten_Laden();
+        }
+    });
+}
+
+void Tfrmmainu::actZurueckExecute()
+{
+    qel_Guard(QStringLiteral("Tfrmmainu.actZurueckExecute"), [&] { SetModalResult(mrCancel); });
+}

@@ -1,0 +1,558 @@
+#include "selektionsfrm.h"
+
+#include "mahnungschreiben.h"
+#include "suite/ui/vtupdate.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+#include <memory>
+
+namespace {
+const QString kKeinGepGewaehlt = QStringLiteral("Kein Geschäftspartner gewählt.");
+
+void hinweis(const QString& text) { qel_Meldung(CMeldung_Hinweis, 994, text); }
+
+TQELStdEdit* nummernFeld(const QString& name, const QString& maske, int von, int bis, int breite, QWidget* parent)
+{
+    auto* e = new TQELStdEdit(TEditTyp::Integer, parent);
+    e->setObjectName(name);
+    e->SetMask(maske);
+    e->SetRange(von, bis);
+    e->setFixedWidth(breite);
+    return e;
+}
+}  // namespace
+
+TfrmSelektion::TfrmSelektion()
+{
+    aufbauen();
+    FormCreate();
+}
+
+TfrmSelektion::~TfrmSelektion() { FormDestroy(); }
+
+void TfrmSelektion::aufbauen()
+{
+    setWindowTitle(QStringLiteral("Liste der Mahnungen"));
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint);
+    pnlHintergrund = new TQELStdPanel(this);
+    pnlHintergrund->setObjectName(QStringLiteral("pnlHintergrund"));
+    pnlHeader = new TQELHeaderPanel(QStringLiteral("Liste der Mahnungen"), pnlHintergrund);
+
+    QFont fett = font();
+    fett.setBold(true);
+    alblmand = new TQELAttachLabel(QStringLiteral("Mandant:"), nullptr, pnlHintergrund);
+    dspMandant = new TQELStdLabel(QStringLiteral("Kein Mandant"), pnlHintergrund);
+    dspMandant->setObjectName(QStringLiteral("dspMandant"));
+    dspMandant->setFont(fett);
+    btnMandantenSuche = new TQELStdSpeedButton(QStringLiteral("lupe"), QStringLiteral("Mandant wählen"), pnlHintergrund);
+    alblgep = new TQELAttachLabel(QStringLiteral("Geschäftspartner:"), nullptr, pnlHintergrund);
+    dspGep = new TQELStdLabel(QStringLiteral("Kein Geschäftspartner"), pnlHintergrund);
+    dspGep->setObjectName(QStringLiteral("dspGep"));
+    dspGep->setFont(fett);
+    btnGepSuche = new TQELStdSpeedButton(QStringLiteral("lupe"), QStringLiteral("Geschäftspartner suchen"),
+                                         pnlHintergrund);
+    btnGepLoeschen = new TQELStdSpeedButton(QStringLiteral("loeschen"), QStringLiteral("Kein Geschäftspartner"),
+                                            pnlHintergrund);
+
+    edtZeitraumVon = new TQELStdEdit(TEditTyp::Datum, pnlHintergrund);
+    edtZeitraumVon->setObjectName(QStringLiteral("edtZeitraumVon"));
+    alblZrVon = new TQELAttachLabel(QStringLiteral("Zeitraum von:"), edtZeitraumVon, pnlHintergrund);
+    btnZeitraumVon = new TQELStdSpeedButton(QStringLiteral("kalender"), QStringLiteral("Kalender"), pnlHintergrund);
+    edtZeitraumBis = new TQELStdEdit(TEditTyp::Datum, pnlHintergrund);
+    edtZeitraumBis->setObjectName(QStringLiteral("edtZeitraumBis"));
+    alblZrbis = new TQELAttachLabel(QStringLiteral("Zeitraum bis:"), edtZeitraumBis, pnlHintergrund);
+    btnZeitraumBis = new TQELStdSpeedButton(QStringLiteral("kalender"), QStringLiteral("Kalender"), pnlHintergrund);
+    for (TQELStdEdit* e : {edtZeitraumVon, edtZeitraumBis}) {
+        e->SetMask(QStringLiteral("cccccccccc;0"));
+        e->setFocusPolicy(Qt::ClickFocus);
+        e->setFixedWidth(95);
+    }
+
+    albNummer = new TQELStdLabel(QStringLiteral("Belegnummer:"), pnlHintergrund);
+    edtphase = new TQELStdEdit(TEditTyp::Text, pnlHintergrund);
+    edtphase->setObjectName(QStringLiteral("edtphase"));
+    edtphase->SetMask(QStringLiteral("ccc;0"));
+    edtphase->setEnabled(false);
+    edtphase->setReadOnly(true);
+    edtphase->setFocusPolicy(Qt::NoFocus);
+    edtphase->setFixedWidth(42);
+    edtLfdNr = nummernFeld(QStringLiteral("edtLfdNr"), QStringLiteral("cccccc;0"), 1, 999999, 62, pnlHintergrund);
+    lblStricher = new TQELStdLabel(QStringLiteral("-"), pnlHintergrund);
+    edtWJ = nummernFeld(QStringLiteral("edtWJ"), QStringLiteral("cccc;0"), 1900, 9999, 46, pnlHintergrund);
+    edtRNr = nummernFeld(QStringLiteral("edtRNr"), QStringLiteral("cccc;0"), 1, 9999, 46, pnlHintergrund);
+    btnBelegNummernSuche = new TQELStdSpeedButton(QStringLiteral("lupe"), QStringLiteral("Mahnung mit dieser Nummer anzeigen"),
+                                                  pnlHintergrund);
+
+    lbRechnerTxt = new TQELStdLabel(QStringLiteral("Es werden nur die Mahnung des aktuellen Rechners angezeigt."),
+                                    pnlHintergrund);
+    lbRechnerTxt->setObjectName(QStringLiteral("lbRechnerTxt"));
+    lbRechnerTxt->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lbRechnerTxt->setStyleSheet(QStringLiteral("color: rgb(184, 16, 32);"));
+
+    vtMahnungen = new TVTVRList(pnlHintergrund);
+    vtMahnungen->setObjectName(QStringLiteral("vtMahnungen"));
+    vtMahnungen->setFocusPolicy(Qt::ClickFocus);
+
+    spnlButtons = new TQELStdPanel(pnlHintergrund);
+    btnAnzeigen = new TResBitBtn(QStringLiteral("Anzeigen"), QKeySequence(Qt::Key_Return), spnlButtons);
+    btnAnzeigen->setToolTip(QStringLiteral("Gewählte Mahnung anzeigen (Enter)"));
+    btnSuchen = new TResBitBtn(QStringLiteral("Aktualisieren"), QKeySequence(Qt::Key_F4), spnlButtons);
+    btnSuchen->setToolTip(QStringLiteral("Liste aktualisieren (F4)"));
+    btnLoeschen = new TResBitBtn(QStringLiteral("Löschen"), QKeySequence(Qt::SHIFT | Qt::Key_F5), spnlButtons);
+    btnLoeschen->setToolTip(QStringLiteral("Mahnung löschen"));
+    btnClose = new TResBitBtn(QStringLiteral("Schließen"), QKeySequence(Qt::Key_Escape), spnlButtons);
+    btnClose->setToolTip(QStringLiteral("Schließen (Esc)"));
+    auto* knoepfe = new QHBoxLayout(spnlButtons);
+    knoepfe->setContentsMargins(10, 8, 10, 8);
+    knoepfe->addWidget(btnAnzeigen);
+    knoepfe->addWidget(btnSuchen);
+    knoepfe->addWidget(btnLoeschen);
+    knoepfe->addStretch(1);
+    knoepfe->addWidget(btnClose);
+    for (TResBitBtn* b : {btnAnzeigen, btnSuchen, btnLoeschen, btnClose})
+        b->setMinimumWidth(110);
+
+    auto* kopf = new QGridLayout;
+    kopf->setHorizontalSpacing(6);
+    kopf->addWidget(alblmand, 0, 0);
+    auto* mandZeile = new QHBoxLayout;
+    mandZeile->addWidget(dspMandant);
+    mandZeile->addWidget(btnMandantenSuche);
+    mandZeile->addStretch(1);
+    mandZeile->addWidget(albNummer);
+    mandZeile->addWidget(edtphase);
+    mandZeile->addWidget(edtLfdNr);
+    mandZeile->addWidget(lblStricher);
+    mandZeile->addWidget(edtWJ);
+    mandZeile->addWidget(edtRNr);
+    mandZeile->addWidget(btnBelegNummernSuche);
+    kopf->addLayout(mandZeile, 0, 1, 1, 5);
+    kopf->addWidget(alblgep, 1, 0);
+    auto* gepZeile = new QHBoxLayout;
+    gepZeile->addWidget(dspGep);
+    gepZeile->addWidget(btnGepSuche);
+    gepZeile->addWidget(btnGepLoeschen);
+    gepZeile->addStretch(1);
+    kopf->addLayout(gepZeile, 1, 1, 1, 5);
+    kopf->addWidget(alblZrVon, 2, 0);
+    auto* zeitZeile = new QHBoxLayout;
+    zeitZeile->addWidget(edtZeitraumVon);
+    zeitZeile->addWidget(btnZeitraumVon);
+    zeitZeile->addSpacing(16);
+    zeitZeile->addWidget(alblZrbis);
+    zeitZeile->addWidget(edtZeitraumBis);
+    zeitZeile->addWidget(btnZeitraumBis);
+    zeitZeile->addStretch(1);
+    kopf->addLayout(zeitZeile, 2, 1, 1, 5);
+    kopf->setColumnStretch(1, 1);
+
+    auto* innen = new QVBoxLayout;
+    innen->setContentsMargins(10, 6, 10, 0);
+    innen->addLayout(kopf);
+    innen->addWidget(lbRechnerTxt);
+    innen->addWidget(vtMahnungen, 1);
+    auto* panel = new QVBoxLayout(pnlHintergrund);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->addWidget(pnlHeader);
+    panel->addLayout(innen, 1);
+    panel->addWidget(spnlButtons);
+    auto* aussen = new QVBoxLayout(this);
+    aussen->setContentsMargins(0, 0, 0, 0);
+    aussen->addWidget(pnlHintergrund);
+    setFixedSize(792, 566);
+
+    connect(btnMandantenSuche, &QToolButton::clicked, this, &TfrmSelektion::btnMandantenSucheClick);
+    connect(btnGepSuche, &QToolButton::clicked, this, &TfrmSelektion::btnGepSucheClick);
+    connect(btnGepLoeschen, &QToolButton::clicked, this, &TfrmSelektion::btngeploeschenClick);
+    connect(btnZeitraumVon, &QToolButton::clicked, this, [this] { DatumSetzen(btnZeitraumVon); });
+    connect(btnZeitraumBis, &QToolButton::clicked, this, [this] { DatumSetzen(btnZeitraumBis); });
+    connect(edtZeitraumVon, &TQELStdEdit::Exit, this, &TfrmSelektion::edtZeitraumVonExit);
+    connect(edtZeitraumBis, &TQELStdEdit::Exit, this, &TfrmSelektion::edtZeitraumBisExit);
+    for (TQELStdEdit* e : {edtLfdNr, edtWJ, edtRNr}) {
+        connect(e, &TQELStdEdit::KeyDown, this, &TfrmSelektion::BelegnummerKeyDown);
+        e->installEventFilter(this);
+    }
+    connect(btnBelegNummernSuche, &QToolButton::clicked, this, &TfrmSelektion::btnbelegnummersucheClick);
+    connect(vtMahnungen, &TVTVRList::DblClick, this, &TfrmSelektion::vtMahnungenDblClick);
+    connect(btnAnzeigen, &QPushButton::clicked, this, &TfrmSelektion::btnAnzeigenClick);
+    connect(btnSuchen, &QPushButton::clicked, this, &TfrmSelektion::btnSuchenClick);
+    connect(btnLoeschen, &QPushButton::clicked, this, &TfrmSelektion::btnLoeschenClick);
+    connect(btnClose, &QPushButton::clicked, this, &TfrmSelektion::btnCloseClick);
+
+    dlgMandant.ShowOneMand = false;
+    dlgMandant.MandIndependent = false;
+    dlgMandant.SetQELProgrammAktMandant = false;
+
+    // The partner search keeps its defaults, the main menu's settings: name, city, street, country;
+    // active partners only.
+}
+
+// Enter in a number field belongs to the number search, not to the window's "Anzeigen" shortcut.
+bool TfrmSelektion::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->accept();
+            return true;
+        }
+    }
+    return TQELForm::eventFilter(watched, event);
+}
+
+void TfrmSelektion::FormCreate()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.FormCreate"), [&] {
+        QELFormInit(QStringLiteral("frmSelektion"), true);
+        CenterOnScreen();
+        Glob_ServerFactoryClass().MahnungEditServer_Holen(FMahnungEditServer);
+    });
+}
+
+void TfrmSelektion::FormDestroy()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.FormDestroy"), [&] { qel_ListenLoesen(this); }, false);
+    qel_Guard(QStringLiteral("TfrmSelektion.FormDestroy"),
+              [&] { Glob_ServerFactoryClass().MahnungEditServer_Freigeben(FMahnungEditServer); }, false);
+    QELInfo().FehlerTerminate(QStringLiteral("TfrmSelektion.FormDestroy"), 0, QString(), QString(), 0, 0);
+}
+
+void TfrmSelektion::FormShow()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.FormShow"), [&] {
+        FSelectedDatumVon = qel_Now() - 365;
+        FSelectedDatumBis = qel_Now();
+        FGepGewaehlt = false;
+        FGepName = kKeinGepGewaehlt;
+        Maske_Aktualisieren();
+        edtphase->setText(QStringLiteral("AOP"));
+        lbRechnerTxt->setVisible(FSelectedRechner > 0);
+        if (FSelectedRechner > 0) {
+            edtRNr->SetAsInteger(FSelectedRechner);
+            edtRNr->setEnabled(false);
+        } else {
+            edtRNr->clear();
+            edtRNr->setEnabled(true);
+        }
+    });
+}
+
+void TfrmSelektion::Maske_Aktualisieren()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.Maske_Aktualisieren"), [&] {
+        dspMandant->setText(FSelectedMandant_Bez);
+        dspGep->setText(FGepName);
+        for (auto [edit, datum] : {std::pair{edtZeitraumVon, FSelectedDatumVon}, std::pair{edtZeitraumBis, FSelectedDatumBis}}) {
+            try {
+                edit->SetAsDate(datum);
+            } catch (const std::exception&) {
+                hinweis(QStringLiteral("Fehler beim Schreiben des Datums."));
+                return;
+            }
+        }
+    });
+}
+
+void TfrmSelektion::Mahnungen_Laden()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.Mahnungen_Laden"), [&] {
+        {
+            TVTUpdate u(vtMahnungen);
+            vtMahnungen->Clear();
+            vtMahnungen->SetVRList(nullptr);
+        }
+        if (FMahnungEditServer->Mahnungen_Abfragen(FSelectedMandant, FSelectedRechner, FSelectedDatumVon,
+                                                   FSelectedDatumBis)) {
+            TVTUpdate u(vtMahnungen);
+            vtMahnungen->Clear();
+            vtMahnungen->SetVRList(FMahnungEditServer->Mahnungen_Liste());
+            vtMahnungen->LoadFromVRList(true);
+        }
+        Gep_Ausblenden();
+        Mahnungen_Spalten_einstellen();
+    });
+}
+
+void TfrmSelektion::Mahnungen_Spalten_einstellen()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.Mahnungen_Spalten_einstellen"), [&] {
+        // Without a bound table (the query found nothing to ask for) there are no columns to set.
+        if (!vtMahnungen->GetVRList())
+            return;
+        IQEL_MahnungEditServer* s = FMahnungEditServer.get();
+        TVirtualTreeColumns spalten = vtMahnungen->Columns();
+        spalten.GetItem(s->Spalte_M_GepName()).SetWidth(280);
+        spalten.GetItem(s->Spalte_Mahnungsdatum()).SetWidth(80);
+        spalten.GetItem(s->Spalte_MahnungsText()).SetWidth(300);
+        spalten.GetItem(s->Spalte_M_Belegnummer()).SetWidth(100);
+        spalten.GetItem(s->Spalte_M_Zusatz()).SetWidth(120);
+        for (int spalte : {s->Spalte_MahnungsID(), s->Spalte_M_GepNr(), s->Spalte_M_OrgeNr(), s->Spalte_MahnungsText()})
+            vtMahnungen->SetColumnVisible(spalte, false);
+        vtMahnungen->SetColumnVisible(s->Spalte_M_GepName(), !FGepGewaehlt);
+        vtMahnungen->UpdateColumnLayout(0, 0);
+    });
+}
+
+void TfrmSelektion::Gep_Ausblenden()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.Gep_Ausblenden"), [&] {
+        if (!FGepGewaehlt)
+            return;
+        const int spalte = FMahnungEditServer->Spalte_M_GepNr();
+        TVTUpdate u(vtMahnungen);
+        for (TVirtualNode* node = vtMahnungen->GetFirst(); node; node = vtMahnungen->GetNext(node)) {
+            TIntPair gep;
+            try {
+                gep = qel_String2TIntPair(vtMahnungen->GetCellValueAsString(node, spalte));
+            } catch (const std::exception&) {
+                hinweis(QStringLiteral("Fehler beim Lesen der GepNr."));
+                return;
+            }
+            if (!IntPairEqual(gep, FSelectedGepNr))
+                vtMahnungen->SetVisible(node, false);
+        }
+    });
+}
+
+bool TfrmSelektion::MandantWaehlen()
+{
+    bool uebernommen = false;
+    qel_Guard(QStringLiteral("TfrmSelektion.MandantWaehlen"), [&] {
+        if (dlgMandant.Ausfuehrend())
+            return;
+        dlgMandant.Mandant = FSelectedMandant;
+        if (!dlgMandant.Execute(nullptr))
+            return;
+        FSelectedMandant = dlgMandant.Mandant;
+        FSelectedMandant_Bez = dlgMandant.MandantBez;
+        dspMandant->setText(FSelectedMandant_Bez);
+        uebernommen = true;
+    });
+    return uebernommen;
+}
+
+void TfrmSelektion::btnMandantenSucheClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btnMandantenSucheClick"), [&] {
+        MandantWaehlen();
+        Mahnungen_Laden();
+    });
+}
+
+void TfrmSelektion::btnSuchenClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btnSuchenClick"), [&] { Mahnungen_Laden(); });
+}
+
+void TfrmSelektion::btnGepSucheClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btnGepSucheClick"), [&] {
+        dlgGepSuche.Mandant = FSelectedMandant;
+        if (!dlgGepSuche.Execute(nullptr, true))
+            return;
+        FSelectedGepNr = dlgGepSuche.GepNr;
+        FGepName = dlgGepSuche.GepName;
+        dspGep->setText(FGepName);
+        FGepGewaehlt = true;
+    });
+}
+
+void TfrmSelektion::btngeploeschenClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btngeploeschenClick"), [&] {
+        FGepGewaehlt = false;
+        FGepName = kKeinGepGewaehlt;
+        Maske_Aktualisieren();
+    });
+}
+
+bool TfrmSelektion::Zeitraum_Testen(TDateTime Von, TDateTime Bis)
+{
+    bool ok = false;
+    qel_Guard(QStringLiteral("TfrmSelektion.Zeitraum_Testen"), [&] {
+        ok = Bis >= Von;
+        if (!ok)
+            hinweis(QStringLiteral("Das Von-Datum darf nicht nach dem Bis-Datum liegen!"));
+    });
+    return ok;
+}
+
+void TfrmSelektion::DatumSetzen(QObject* Sender)
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.DatumSetzen"), [&] {
+        if (Sender == btnZeitraumVon) {
+            dlgKalender.Date = FSelectedDatumVon;
+            dlgKalender.Execute();
+            if (!Zeitraum_Testen(dlgKalender.Date, FSelectedDatumBis))
+                return;
+            FSelectedDatumVon = dlgKalender.Date;
+        } else if (Sender == btnZeitraumBis) {
+            dlgKalender.Date = FSelectedDatumBis;
+            dlgKalender.Execute();
+            if (!Zeitraum_Testen(FSelectedDatumVon, dlgKalender.Date))
+                return;
+            FSelectedDatumBis = dlgKalender.Date;
+        } else {
+            return;
+        }
+        Maske_Aktualisieren();
+    });
+}
+
+void TfrmSelektion::edtZeitraumVonExit(QObject*)
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.edtZeitraumVonExit"), [&] {
+        TDateTime datum = 0;
+        try {
+            datum = edtZeitraumVon->GetAsDate();
+        } catch (const std::exception&) {
+            hinweis(QStringLiteral("Fehler beim Lesen des Datums."));
+            return;
+        }
+        if (Zeitraum_Testen(datum, FSelectedDatumBis))
+            FSelectedDatumVon = datum;
+        else
+            Maske_Aktualisieren();
+    });
+}
+
+void TfrmSelektion::edtZeitraumBisExit(QObject*)
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.edtZeitraumBisExit"), [&] {
+        TDateTime datum = 0;
+        try {
+            datum = edtZeitraumBis->GetAsDate();
+        } catch (const std::exception&) {
+            hinweis(QStringLiteral("Fehler beim Lesen des Datums."));
+            return;
+        }
+        if (Zeitraum_Testen(FSelectedDatumVon, datum))
+            FSelectedDatumBis = datum;
+        else
+            Maske_Aktualisieren();
+    });
+}
+
+void TfrmSelektion::btnLoeschenClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btnLoeschenClick"),
+              [&] { qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Noch nicht implementiert!")); });
+}
+
+void TfrmSelektion::btnCloseClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btnCloseClick"), [&] { SetModalResult(mrCancel); });
+}
+
+// --- finding and viewing ------------------------------------------------------
+
+void TfrmSelektion::vtMahnungenDblClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.vtMahnungenDblClick"), [&] { Mahnung_Betrachten(false); });
+}
+
+void TfrmSelektion::btnAnzeigenClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btnAnzeigenClick"), [&] { Mahnung_Betrachten(false); });
+}
+
+void TfrmSelektion::btnbelegnummersucheClick()
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.btnbelegnummersucheClick"), [&] { Suche_Belegnummer(true); });
+}
+
+void TfrmSelektion::BelegnummerKeyDown(QObject* Sender, int Key)
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.BelegnummerKeyDown"), [&] {
+        if (Key == VK_RETURN)
+            Suche_Belegnummer(Sender == edtRNr);
+    });
+}
+
+void TfrmSelektion::Suche_Belegnummer(bool MitMeldung)
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.Suche_Belegnummer"), [&] {
+        int lfdNr = -1, wirtschaftsJahr = -1, rNr = -1;
+        const auto lesen = [](TQELStdEdit* edit, int& wert, const QString& fehler) {
+            try {
+                wert = edit->GetAsInteger();
+            } catch (const std::exception&) {
+                hinweis(fehler);
+            }
+        };
+        lesen(edtLfdNr, lfdNr, QStringLiteral("Fehler bei der Konvertierung der lfd. Nummer."));
+        lesen(edtWJ, wirtschaftsJahr, QStringLiteral("Fehler bei der Konvertierung des Wirtschaftsjahres."));
+        lesen(edtRNr, rNr, QStringLiteral("Fehler bei der Konvertierung der Rechnernummer."));
+        const auto abweisen = [&](const QString& text, TQELStdEdit* edit) {
+            if (MitMeldung)
+                hinweis(text);
+            ActivateControl(edit);
+        };
+        if (lfdNr == 0) {
+            abweisen(QStringLiteral("Laufende Nummer ist nicht gefüllt."), edtLfdNr);
+            return;
+        }
+        if (wirtschaftsJahr <= 1996) {
+            abweisen(QStringLiteral("Das Wirtschaftsjahr ist zu klein."), edtWJ);
+            return;
+        }
+        if (rNr <= 0) {
+            abweisen(QStringLiteral("Bitte eine gültige Rechnernummer eingeben!"), edtRNr);
+            return;
+        }
+        if (!FMahnungEditServer->Mahnung_Suchen_Belegnummer(FSelectedMandant, lfdNr, wirtschaftsJahr, rNr)) {
+            hinweis(QStringLiteral("Diese Belegnummer wurde nicht vergeben."));
+            return;
+        }
+        {
+            TVTUpdate u(vtMahnungen);
+            vtMahnungen->Clear();
+            vtMahnungen->SetVRList(FMahnungEditServer->Mahnungen_Liste());
+            vtMahnungen->LoadFromVRList(true);
+        }
+        Mahnung_Betrachten(true);
+    });
+}
+
+void TfrmSelektion::Mahnung_Betrachten(bool ErsteZeile)
+{
+    qel_Guard(QStringLiteral("TfrmSelektion.Mahnung_Betrachten"), [&] {
+        TVirtualNode* zeile = ErsteZeile ? vtMahnungen->GetFirst() : vtMahnungen->GetFirstSelected();
+        if (!zeile) {
+            hinweis(QStringLiteral("Bitte zuerst eine Mahnung auswählen!"));
+            return;
+        }
+        auto editor = std::make_unique<TfrmMahnungSchreiben>();
+        editor->Modus_Set(CQEL_Mahnung_Lesen);
+        IQEL_MahnungEditServer* s = FMahnungEditServer.get();
+        const TIntPair mahnungsId = qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_MahnungsID()));
+        s->Mahnung_Abfragen(mahnungsId);
+        editor->SetGewaehltePosten(s->Positionen_Liste());
+        editor->SetColBelegNr(s->PosSpalte_BelegNr());
+        editor->SetColDatum(s->PosSpalte_Datum());
+        editor->SetColZahlbarbis(s->PosSpalte_Zahlbarbis());
+        editor->SetColSaldo(s->PosSpalte_Saldo());
+        editor->SetColMahnstufe(s->PosSpalte_Mahnstufe());
+        editor->SetColMahngebuehren(s->PosSpalte_Mahngebuehren());
+        editor->SetColVerzugszins(s->PosSpalte_Verzugszins());
+        editor->SetBeruecksichtigt(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Beruecksichtigt()));
+        editor->SetMahnungsdatum(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Mahnungsdatum()));
+        editor->SetMahnungsText(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_MahnungsText()));
+        editor->SetGepName(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_GepName()));
+        editor->SetSelectedGepNr(qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_GepNr())));
+        editor->SetSelectedOrgeNr(qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_OrgeNr())));
+        editor->SetSelectedMandant_Bez(FSelectedMandant_Bez);
+        editor->SetSelectedMandant(FSelectedMandant);
+        editor->SetLfdNr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_LfdNr())));
+        editor->SetWirtschaftsJahr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_WirtschaftsJahr())));
+        editor->SetRNr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_RNr())));
+        editor->SetBelegnummer(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_Belegnummer()));
+        editor->SetMahnungsID(mahnungsId);
+        editor->ShowModal();
+        Mahnungen_Laden();
+    });
+}
