@@ -9,6 +9,7 @@
 #include "support/umgebung.h"
 
 #include <QRegularExpression>
+#include <cmath>
 
 using namespace drucktest;
 
@@ -316,6 +317,39 @@ TEST_F(Bericht, PrintJobsAreNumberedOnceAndEndedForGood)
     server->Druckauftrag_Beenden(QStringLiteral("MAHNUNG"), nieGedruckt);
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("druckauftrag"), QStringLiteral("auftrag_nr = ?"), {nieGedruckt}), 0);
     Glob_WWSServerFactoryClass().PrintEditServer_Freigeben(zweiter);
+}
+
+TEST_F(Bericht, PrintRowsKeepMoneyInCentsAndRefuseWhatIsNoAmount)
+{
+    const int a = server->Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
+    TMOLA_PrintEditServer_Record r;
+    r.PrgId = QStringLiteral("MAHNUNG");
+    r.Auftrag = a;
+    r.Belegnummer = QStringLiteral("C1");
+    r.Saldo = 1234567.899;  // rounds to the cent when stored
+    r.Mahngebuehren = 0.1 + 0.2;
+    r.Verzugszins = -3.5;
+    server->Druckdaten_Schreiben(r);
+    server->Druck_Kennung();
+    const QString inhalt =
+        TTempSuite::Wert(QStringLiteral("SELECT inhalt FROM druckdaten WHERE auftrag_nr = ?"), {a}).toString();
+    EXPECT_TRUE(inhalt.contains(QStringLiteral("\"saldo_cent\":123456790"))) << inhalt.toStdString();
+    EXPECT_TRUE(inhalt.contains(QStringLiteral("\"gebuehren_cent\":30"))) << inhalt.toStdString();
+    const auto zeilen = server->Druckdaten_Lesen(a);
+    ASSERT_EQ(zeilen.size(), 1u);
+    EXPECT_EQ(zeilen[0].Saldo, 1234567.90);
+    EXPECT_EQ(zeilen[0].Mahngebuehren, 0.30);
+    EXPECT_EQ(zeilen[0].Verzugszins, -3.50);
+
+    r.Saldo = std::nan("");
+    EXPECT_THROW(server->Druckdaten_Schreiben(r), EQELError);
+    r.Saldo = 1e300;
+    EXPECT_THROW(server->Druckdaten_Schreiben(r), EQELError);
+    // A row that is not what this program wrote is refused when read, not shown as 0.
+    EXPECT_THROW(qel_DruckzeileLesen(QStringLiteral("{\"saldo_cent\":1.5,\"gebuehren_cent\":0,\"zins_cent\":0}")),
+                 EQELError);
+    EXPECT_THROW(qel_DruckzeileLesen(QStringLiteral("{\"saldo\":1.5}")), EQELError);
+    server->Druckauftrag_Beenden(QStringLiteral("MAHNUNG"), a);
 }
 
 TEST_F(Bericht, AbandonedJobsAreClearedAfterAWeek)

@@ -74,7 +74,7 @@ TfrmHauptmnu::~TfrmHauptmnu() { FormDestroy(); }
 
 void TfrmHauptmnu::FormCreate()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.FormCreate"), [&] {
+    Guard(__func__, [&] {
         QELFormInit(QStringLiteral("frmHauptmnu"), true);
         CenterOnScreen();
     });
@@ -82,7 +82,7 @@ void TfrmHauptmnu::FormCreate()
 
 void TfrmHauptmnu::FormShow()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.FormShow"), [&] {
+    Guard(__func__, [&] {
         if (!Mandant_Oeffnen())
             QELProgramm().Terminate();
         FilialeZuAktRechner();
@@ -91,13 +91,13 @@ void TfrmHauptmnu::FormShow()
 
 void TfrmHauptmnu::FormDestroy()
 {
-    QELInfo().FehlerTerminate(QStringLiteral("TfrmHauptmnu.FormDestroy"), 0, QString(), QString(), 0, 0);
+    QELInfo().FehlerTerminate(Kontext(__func__), 0, QString(), QString(), 0, 0);
 }
 
 bool TfrmHauptmnu::Mandant_Oeffnen()
 {
     bool ergebnis = false;
-    qel_Guard(QStringLiteral("TfrmHauptmnu.Mandant_Oeffnen"), [&] {
+    Guard(__func__, [&] {
         if (dlgMandant.Ausfuehrend())
             return;
         if (!dlgMandant.Execute(nullptr)) {
@@ -115,7 +115,7 @@ bool TfrmHauptmnu::Mandant_Oeffnen()
 
 void TfrmHauptmnu::FilialeZuAktRechner()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.FilialeZuAktRechner"), [&] {
+    Guard(__func__, [&] {
         const TRVRInfoUmfang umfang = RVRTab().GetRNrUmfang(QELProgramm().GetRId());
         FSelectedRechner = umfang.Filiale > 0 ? QELProgramm().GetRId() : 0;
     });
@@ -123,7 +123,7 @@ void TfrmHauptmnu::FilialeZuAktRechner()
 
 void TfrmHauptmnu::btsMainBtnClick(QObject*, int, const QString& buttonName)
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.btsMainBtnClick"), [&] {
+    Guard(__func__, [&] {
         if (buttonName == QLatin1String("btnNeu"))
             NeueMahnung();
         else if (buttonName == QLatin1String("btnLaden"))
@@ -133,22 +133,22 @@ void TfrmHauptmnu::btsMainBtnClick(QObject*, int, const QString& buttonName)
 
 void TfrmHauptmnu::btnEndeClick()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.btnEndeClick"), [&] { QELProgramm().Terminate(); });
+    Guard(__func__, [&] { QELProgramm().Terminate(); });
 }
 
 void TfrmHauptmnu::actBeendenExecute()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.actBeendenExecute"), [&] { QELProgramm().Terminate(); });
+    Guard(__func__, [&] { QELProgramm().Terminate(); });
 }
 
 void TfrmHauptmnu::btnMandantOeffnenClick()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.btnMandantOeffnenClick"), [&] { Mandant_Oeffnen(); });
+    Guard(__func__, [&] { Mandant_Oeffnen(); });
 }
 
 void TfrmHauptmnu::NeueMahnung()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.NeueMahnung"), [&] {
+    Guard(__func__, [&] {
         auto zeitraum = std::make_unique<TfrmZeitraumWahl>();
         zeitraum->SetDatumVon(CDatum_01_01_2005);
         zeitraum->SetDatumBis(qel_Now());
@@ -171,7 +171,7 @@ void TfrmHauptmnu::NeueMahnung()
 
 void TfrmHauptmnu::BestehendeMahnungen()
 {
-    qel_Guard(QStringLiteral("TfrmHauptmnu.BestehendeMahnungen"), [&] {
+    Guard(__func__, [&] {
         auto liste = std::make_unique<TfrmSelektion>();
         liste->SetSelectedMandant(FSelectedMandant);
         liste->SetSelectedMandant_Bez(FSelectedMandant_Bez);

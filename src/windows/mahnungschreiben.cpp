@@ -230,10 +230,6 @@ void TfrmMahnungSchreiben::aufbauen()
 }
 
 namespace {
-const QString kKlasse = QStringLiteral("TfrmMahnungSchreiben.");
-constexpr double kMaxMahngebuehr = 2.5;
-
-QString kontext(const char* methode) { return kKlasse + QLatin1String(methode); }
 
 void hinweis(const QString& text) { qel_Meldung(CMeldung_Hinweis, 994, text); }
 
@@ -243,7 +239,7 @@ QString geldText(double betrag) { return qel_FormatMoney(std::fabs(betrag)) + QL
 
 void TfrmMahnungSchreiben::FormCreate()
 {
-    qel_Guard(kontext("FormCreate"), [&] {
+    Guard(__func__, [&] {
         QELFormInit(QStringLiteral("frmMahnungSchreiben"), true);
         CenterOnScreen();
         FModus = CQEL_Mahnungen_Schreiben;
@@ -257,7 +253,7 @@ void TfrmMahnungSchreiben::FormCreate()
 
 void TfrmMahnungSchreiben::FormDestroy()
 {
-    const QString k = kontext("FormDestroy");
+    const QString k = Kontext(__func__);
     qel_Guard(k, [&] { qel_ListenLoesen(this); }, false);
     qel_Guard(k, [&] { FOrgeMerkmaleDM.reset(); }, false);
     qel_Guard(k, [&] { Glob_WWSServerFactoryClass().MandListeServer_Freigeben(FMandListeServer, k); }, false);
@@ -269,7 +265,7 @@ void TfrmMahnungSchreiben::FormDestroy()
 
 void TfrmMahnungSchreiben::Modus_Set(TModus value)
 {
-    qel_Guard(kontext("Modus_Set"), [&] {
+    Guard(__func__, [&] {
         FModus = value;
         btnAnhang->setVisible(FModus == CQEL_Mahnung_Lesen);
         btnAnhang->setEnabled(FModus == CQEL_Mahnung_Lesen);
@@ -278,7 +274,7 @@ void TfrmMahnungSchreiben::Modus_Set(TModus value)
 
 void TfrmMahnungSchreiben::FormShow()
 {
-    qel_Guard(kontext("FormShow"), [&] {
+    Guard(__func__, [&] {
         PosListe_Zeigen();
         VorgabenSetzen();
         Textbausteine_Laden();
@@ -294,24 +290,15 @@ void TfrmMahnungSchreiben::FormShow()
 void TfrmMahnungSchreiben::PosListe_Zeigen()
 {
     qel_Guard(QStringLiteral("PosListe_Zeigen"), [&] {
-        {
-            TVTUpdate u(vtGewaehltePosten);
-            vtGewaehltePosten->Clear();
-            vtGewaehltePosten->SetVRList(nullptr);
-        }
-        {
-            TVTUpdate u(vtGewaehltePosten);
-            vtGewaehltePosten->Clear();
-            vtGewaehltePosten->SetVRList(FGewaehltePosten);
-            vtGewaehltePosten->LoadFromVRList(true);
-        }
+        vtGewaehltePosten->ListeLoesen();
+        vtGewaehltePosten->ListeBinden(FGewaehltePosten);
         Spaltensichtbarkeit_Schalten_GewaehltePosten();
     });
 }
 
 void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_GewaehltePosten()
 {
-    qel_Guard(kontext("Spaltensichtbarkeit_Schalten_GewaehltePosten"), [&] {
+    Guard(__func__, [&] {
         if (!FGewaehltePosten)
             return;
         struct Breite {
@@ -371,13 +358,9 @@ void TfrmMahnungSchreiben::Nur_bei_Lesen()
         btnUebernehmen->setVisible(false);
         btnUebernehmen->setEnabled(false);
         Eingaben_Schalten(false);
-        try {
-            edtLfdNr->SetAsInteger(FLfdNr);
-            edtWJ->SetAsInteger(FWirtschaftsJahr);
-            edtRNr->SetAsInteger(FRNr);
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Schreiben der Belegnummer."));
-        }
+        // One message for the whole number; the parts after a failing one stay empty.
+        const QString fehler = QStringLiteral("Fehler beim Schreiben der Belegnummer.");
+        edtLfdNr->Schreiben(FLfdNr, fehler) && edtWJ->Schreiben(FWirtschaftsJahr, fehler) && edtRNr->Schreiben(FRNr, fehler);
     });
 }
 
@@ -406,7 +389,7 @@ void TfrmMahnungSchreiben::reject() { actZurueckExecute(); }
 
 void TfrmMahnungSchreiben::actZurueckExecute()
 {
-    qel_Guard(kontext("actZurueckExecute"), [&] { SetModalResult(FGebucht ? mrOk : mrCancel); });
+    Guard(__func__, [&] { SetModalResult(FGebucht ? mrOk : mrCancel); });
 }
 
 void TfrmMahnungSchreiben::albNummerClick() {}
@@ -417,7 +400,7 @@ void TfrmMahnungSchreiben::btnUebernehmenClick() {}
 
 void TfrmMahnungSchreiben::SummeOPBerechnen()
 {
-    qel_Guard(kontext("SummeOPBerechnen"), [&] {
+    Guard(__func__, [&] {
         FSumme = 0;
         FMahngebuehren = 0;
         FVerzugszins = 0;
@@ -434,23 +417,15 @@ void TfrmMahnungSchreiben::SummeOPBerechnen()
 
 void TfrmMahnungSchreiben::Maske_Aktualisieren()
 {
-    qel_Guard(kontext("Maske_Aktualisieren"), [&] {
+    Guard(__func__, [&] {
         dspSummeOP->setText(geldText(FSumme));
         dspGesamt->setText(geldText(FGesamt));
         dspVerzugszins->setText(geldText(FVerzugszins));
         dspMahngebuehren->setText(geldText(FMahngebuehren));
         dspMandant->setText(FSelectedMandant_Bez);
         Text_Anzeigen();
-        try {
-            edtBeruecksichtigt->SetAsDate(FBeruecksichtigt);
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Schreiben des Berücksichtigungs-Datums."));
-        }
-        try {
-            edtMahnungsdatum->SetAsDate(FMahnungsdatum);
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Schreiben des Rechnungsdatums."));
-        }
+        edtBeruecksichtigt->Schreiben(FBeruecksichtigt, QStringLiteral("Fehler beim Schreiben des Berücksichtigungs-Datums."));
+        edtMahnungsdatum->Schreiben(FMahnungsdatum, QStringLiteral("Fehler beim Schreiben des Rechnungsdatums."));
     });
 }
 
@@ -464,7 +439,7 @@ void TfrmMahnungSchreiben::Auswahl_Festigen(TVTVRList* Liste, TVirtualNode* Node
 
 void TfrmMahnungSchreiben::vtGewaehltePostenChange(TVTVRList* Sender, TVirtualNode* Node)
 {
-    qel_Guard(kontext("vtGewaehltePostenChange"), [&] {
+    Guard(__func__, [&] {
         if (!Node)
             return;
         Auswahl_Festigen(Sender, Node);
@@ -492,7 +467,7 @@ void TfrmMahnungSchreiben::vtGewaehltePostenChange(TVTVRList* Sender, TVirtualNo
 
 void TfrmMahnungSchreiben::Zahlungsziele_bestimmen()
 {
-    qel_Guard(kontext("Zahlungsziele_bestimmen"), [&] {
+    Guard(__func__, [&] {
         TVTVRList* vt = vtGewaehltePosten;
         // One outer bracket: the view repaints once, not once per item.
         TVTUpdate alle(vt);
@@ -509,14 +484,10 @@ void TfrmMahnungSchreiben::Zahlungsziele_bestimmen()
 
 void TfrmMahnungSchreiben::Zahlungsziel_uebernehmen()
 {
-    qel_Guard(kontext("Zahlungsziel_uebernehmen"), [&] {
+    Guard(__func__, [&] {
         TDateTime ziel = 0;
-        try {
-            ziel = edtZahlungsziel->GetAsDate();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim lesen des Datums."));
+        if (!edtZahlungsziel->Lesen(ziel, QStringLiteral("Fehler beim lesen des Datums.")))
             return;
-        }
         TVirtualNode* n = vtGewaehltePosten->GetFirstSelected();
         if (!n)
             return;
@@ -527,14 +498,10 @@ void TfrmMahnungSchreiben::Zahlungsziel_uebernehmen()
 
 void TfrmMahnungSchreiben::edtZahlungszielExit(QObject*)
 {
-    qel_Guard(kontext("edtZahlungszielExit"), [&] {
+    Guard(__func__, [&] {
         TDateTime ziel = 0;
-        try {
-            ziel = edtZahlungsziel->GetAsDate();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Lesen des Datums."));
+        if (!edtZahlungsziel->Lesen(ziel, QStringLiteral("Fehler beim Lesen des Datums.")))
             return;
-        }
         if (qel_DateOf(ziel) >= qel_DateOf(qel_Now())) {
             Zahlungsziel_uebernehmen();
             return;
@@ -554,18 +521,14 @@ void TfrmMahnungSchreiben::edtZahlungszielExit(QObject*)
 
 void TfrmMahnungSchreiben::edtMahngebuerenExit(QObject*)
 {
-    qel_Guard(kontext("edtMahngebuerenExit"), [&] {
+    Guard(__func__, [&] {
         double gebuehr = 0;
-        try {
-            gebuehr = edtMahngebueren->GetAsFloat();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Lesen der Mahngebühren"));
+        if (!edtMahngebueren->Lesen(gebuehr, QStringLiteral("Fehler beim Lesen der Mahngebühren")))
             return;
-        }
-        if (gebuehr > kMaxMahngebuehr) {
-            hinweis(QStringLiteral("Maximum für Mahngebühren: ") + qel_FormatMoney(kMaxMahngebuehr) + QLatin1Char(' ') +
+        if (gebuehr > CMahngebuehr_Hoechstbetrag) {
+            hinweis(QStringLiteral("Maximum für Mahngebühren: ") + qel_FormatMoney(CMahngebuehr_Hoechstbetrag) + QLatin1Char(' ') +
                     QELProgramm().GetWaehrung() + QLatin1Char('!'));
-            gebuehr = kMaxMahngebuehr;
+            gebuehr = CMahngebuehr_Hoechstbetrag;
         }
         edtMahngebueren->SetAsFloat(gebuehr);
         if (TVirtualNode* n = vtGewaehltePosten->GetFirstSelected()) {
@@ -578,14 +541,10 @@ void TfrmMahnungSchreiben::edtMahngebuerenExit(QObject*)
 
 void TfrmMahnungSchreiben::edtZinssatzExit(QObject*)
 {
-    qel_Guard(kontext("edtZinssatzExit"), [&] {
+    Guard(__func__, [&] {
         double zins = 0;
-        try {
-            zins = edtZinssatz->GetAsFloat();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Lesen der Verzugszinsen."));
+        if (!edtZinssatz->Lesen(zins, QStringLiteral("Fehler beim Lesen der Verzugszinsen.")))
             return;
-        }
         if (TVirtualNode* n = vtGewaehltePosten->GetFirstSelected()) {
             TVTUpdate u(vtGewaehltePosten);
             Float2VRItem(vtGewaehltePosten->GetCellValue(n, FColVerzugszins), zins);
@@ -596,12 +555,9 @@ void TfrmMahnungSchreiben::edtZinssatzExit(QObject*)
 
 void TfrmMahnungSchreiben::edtBeruecksichtigtExit(QObject*)
 {
-    qel_Guard(kontext("edtBeruecksichtigtExit"), [&] {
+    Guard(__func__, [&] {
         TDateTime datum = 0;
-        try {
-            datum = edtBeruecksichtigt->GetAsDate();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Lesen des Berücksichtigungs-Datums."));
+        if (!edtBeruecksichtigt->Lesen(datum, QStringLiteral("Fehler beim Lesen des Berücksichtigungs-Datums."))) {
             Maske_Aktualisieren();
             ActivateControl(edtBeruecksichtigt);
             return;
@@ -619,12 +575,9 @@ void TfrmMahnungSchreiben::edtBeruecksichtigtExit(QObject*)
 
 void TfrmMahnungSchreiben::edtMahnungsdatumExit(QObject*)
 {
-    qel_Guard(kontext("edtMahnungsdatumExit"), [&] {
+    Guard(__func__, [&] {
         TDateTime datum = 0;
-        try {
-            datum = edtMahnungsdatum->GetAsDate();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Lesen des Datums."));
+        if (!edtMahnungsdatum->Lesen(datum, QStringLiteral("Fehler beim Lesen des Datums."))) {
             Maske_Aktualisieren();
             ActivateControl(edtMahnungsdatum);
             return;
@@ -638,7 +591,7 @@ void TfrmMahnungSchreiben::edtMahnungsdatumExit(QObject*)
 
 void TfrmMahnungSchreiben::DatumSetzen(QObject* Sender)
 {
-    qel_Guard(kontext("DatumSetzen"), [&] {
+    Guard(__func__, [&] {
         if (Sender == btnZahlungsziel) {
             dlgKalender.Date = qel_Now() + 14;
             if (!dlgKalender.Execute())
@@ -647,12 +600,8 @@ void TfrmMahnungSchreiben::DatumSetzen(QObject* Sender)
                 hinweis(QStringLiteral("Das neue Zahlungsziel liegt in der Vergangenheit."));
                 return;
             }
-            try {
-                edtZahlungsziel->SetAsDate(dlgKalender.Date);
-            } catch (const std::exception&) {
-                hinweis(QStringLiteral("Fehler beim Schreiben des Datums."));
+            if (!edtZahlungsziel->Schreiben(dlgKalender.Date, QStringLiteral("Fehler beim Schreiben des Datums.")))
                 return;
-            }
             Zahlungsziel_uebernehmen();
             Text_Anzeigen();
         } else if (Sender == btnBeruecksichtigt) {

@@ -7,7 +7,7 @@
 
 void TfrmMahnungSchreiben::actAnhangExecute()
 {
-    qel_Guard(QStringLiteral("TfrmMahnungSchreiben.actAnhangExecute"), [&] {
+    Guard(__func__, [&] {
         if (!IntPairDefined(FMahnungsID))
             return;
         auto dialog = std::make_unique<Tfrmdateianhang>();
@@ -17,13 +17,10 @@ void TfrmMahnungSchreiben::actAnhangExecute()
             return;
         // Released in reverse order - list, server, dialog - also when a step fails.
         struct Server {
+            QString kontext;
             IQEL_DokumentServerRef ref;
-            ~Server()
-            {
-                qel_Guard(QStringLiteral("TfrmMahnungSchreiben.actAnhangExecute"),
-                          [&] { Glob_WWSServerFactoryClass().DokumentServer_Freigeben(ref); }, false);
-            }
-        } server;
+            ~Server() { qel_Guard(kontext, [&] { Glob_WWSServerFactoryClass().DokumentServer_Freigeben(ref); }, false); }
+        } server{Kontext(__func__), nullptr};
         Glob_WWSServerFactoryClass().DokumentServer_Holen(server.ref);
         struct Liste {
             TDocListe docs;

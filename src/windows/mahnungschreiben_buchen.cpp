@@ -1,13 +1,9 @@
 // Dunning editor: building the dunning documents and booking them.
 #include "mahnungschreiben.h"
 
-namespace {
-QString kontext(const char* methode) { return QStringLiteral("TfrmMahnungSchreiben.") + QLatin1String(methode); }
-}  // namespace
-
 void TfrmMahnungSchreiben::actBuchenExecute()
 {
-    qel_Guard(kontext("actBuchenExecute"), [&] {
+    Guard(__func__, [&] {
         if (FGebucht)
             return;  // a second booking of the same items would dun them twice
         Text_uebernehmen();
@@ -43,21 +39,13 @@ void TfrmMahnungSchreiben::actBuchenExecute()
 bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
 {
     bool ergebnis = false;
-    qel_Guard(kontext("MahnungsStruktur_fuellen"), [&] {
+    Guard(__func__, [&] {
         FMahnungen.clear();
         TDateTime mahnungsdatum = 0, beruecksichtigt = 0;
-        try {
-            mahnungsdatum = edtMahnungsdatum->GetAsDate();
-        } catch (const std::exception&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Lesen des Mahnungsdatums."));
+        if (!edtMahnungsdatum->Lesen(mahnungsdatum, QStringLiteral("Fehler beim Lesen des Mahnungsdatums.")))
             return;
-        }
-        try {
-            beruecksichtigt = edtBeruecksichtigt->GetAsDate();
-        } catch (const std::exception&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Lesen des Berücksichtigungs-Datums."));
+        if (!edtBeruecksichtigt->Lesen(beruecksichtigt, QStringLiteral("Fehler beim Lesen des Berücksichtigungs-Datums.")))
             return;
-        }
 
         auto Ist_Schon_Drin = [&](const TIntPair& gep) {
             int index = -1;

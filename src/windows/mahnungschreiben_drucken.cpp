@@ -158,7 +158,7 @@ QString Zahl(int v) { return QString::number(v); }
 
 void TfrmMahnungSchreiben::actDruckenExecute()
 {
-    qel_Guard(QStringLiteral("TfrmMahnungSchreiben.actDruckenExecute"), [&] {
+    Guard(__func__, [&] {
         MahnungsStruktur_fuellen();
         Drucken_Struktur();
     });
@@ -166,7 +166,7 @@ void TfrmMahnungSchreiben::actDruckenExecute()
 
 void TfrmMahnungSchreiben::Drucken_Struktur()
 {
-    const QString kontext = QStringLiteral("TfrmMahnungSchreiben.Drucken_Struktur");
+    const QString kontext = Kontext(__func__);
     qel_Guard(kontext, [&] {
         if (FMahnungen.size() >= 2
             && qel_Meldung(CMeldung_Frage, 981,

@@ -8,8 +8,6 @@ namespace {
 const QString kHeute = QStringLiteral("#Heute");
 const QString kBeruecksichtigt = QStringLiteral("#Berücksichtigt");
 
-QString kontext(const char* methode) { return QStringLiteral("TfrmMahnungSchreiben.") + QLatin1String(methode); }
-
 // The block dialog as the editor uses it, for creating and editing alike.
 std::unique_ptr<Tkopftextpopupfrm> bausteinDialog(const QString& caption)
 {
@@ -23,32 +21,26 @@ std::unique_ptr<Tkopftextpopupfrm> bausteinDialog(const QString& caption)
 
 void TfrmMahnungSchreiben::Textbausteine_Laden()
 {
-    qel_Guard(kontext("Textbausteine_Laden"), [&] {
-        {
-            TVTUpdate u(vtTextbausteine);
-            vtTextbausteine->Clear();
-            vtTextbausteine->SetVRList(nullptr);
-        }
+    Guard(__func__, [&] {
+        vtTextbausteine->ListeLoesen();
         if (!FMahnungEditServer->Textbausteine_Abfragen())
             return;
         TVTUpdate u(vtTextbausteine);
-        vtTextbausteine->Clear();
-        vtTextbausteine->SetVRList(FMahnungEditServer->Textbausteine_Liste());
-        vtTextbausteine->LoadFromVRList(true);
+        vtTextbausteine->ListeBinden(FMahnungEditServer->Textbausteine_Liste());
         Spaltensichtbarkeit_Schalten_Textbausteine();
     });
 }
 
 void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_Textbausteine()
 {
-    qel_Guard(kontext("Spaltensichtbarkeit_Schalten_Textbausteine"), [&] {
+    Guard(__func__, [&] {
         vtTextbausteine->Columns().GetItem(FMahnungEditServer->Spalte_TB_Kurztext()).SetWidth(147);
     });
 }
 
 void TfrmMahnungSchreiben::vtTextbausteineChange(TVTVRList* Sender, TVirtualNode* Node)
 {
-    qel_Guard(kontext("vtTextbausteineChange"), [&] {
+    Guard(__func__, [&] {
         Auswahl_Festigen(Sender, Node);
         Textbaustein_uebernehmen();
         Text_Anzeigen();
@@ -57,7 +49,7 @@ void TfrmMahnungSchreiben::vtTextbausteineChange(TVTVRList* Sender, TVirtualNode
 
 void TfrmMahnungSchreiben::Textbaustein_uebernehmen()
 {
-    qel_Guard(kontext("Textbaustein_uebernehmen"), [&] {
+    Guard(__func__, [&] {
         TVirtualNode* n = vtTextbausteine->GetFirstSelected();
         FMahnungsText = n ? vtTextbausteine->GetCellValueAsString(n, FMahnungEditServer->Spalte_TB_Text()) : QString();
     });
@@ -67,7 +59,7 @@ void TfrmMahnungSchreiben::vtTextbausteineDblClick() { Textbaustein_Bearbeiten()
 
 void TfrmMahnungSchreiben::Text_Anzeigen()
 {
-    qel_Guard(kontext("Text_Anzeigen"), [&] {
+    Guard(__func__, [&] {
         QString text = FMahnungsText;
         text.replace(kHeute, DateToStr(qel_Now()));
         text.replace(kBeruecksichtigt, DateToStr(FBeruecksichtigt));
@@ -77,7 +69,7 @@ void TfrmMahnungSchreiben::Text_Anzeigen()
 
 void TfrmMahnungSchreiben::Text_uebernehmen()
 {
-    qel_Guard(kontext("Text_uebernehmen"), [&] {
+    Guard(__func__, [&] {
         // The considered date first: a date that is also today becomes "#Berücksichtigt".
         QString text = redtKopfText->PlainText();
         text.replace(DateToStr(FBeruecksichtigt), kBeruecksichtigt);
@@ -88,12 +80,12 @@ void TfrmMahnungSchreiben::Text_uebernehmen()
 
 void TfrmMahnungSchreiben::redtKopfTextExit(QObject*)
 {
-    qel_Guard(kontext("redtKopfTextExit"), [&] { Text_uebernehmen(); });
+    Guard(__func__, [&] { Text_uebernehmen(); });
 }
 
 void TfrmMahnungSchreiben::btnPlatzhalterClick()
 {
-    qel_Guard(kontext("btnPlatzhalterClick"), [&] {
+    Guard(__func__, [&] {
         const QString zeilen = QLatin1Char('\'') + kHeute + QStringLiteral("' wird zum heutigen Datum.\r\n") +
                                QLatin1Char('\'') + kBeruecksichtigt +
                                QStringLiteral("' wird zum Berücksichtigungsdatum.\r\n");
@@ -105,7 +97,7 @@ bool TfrmMahnungSchreiben::Textbaustein_testen(const QString& Kurztext, const QS
                                                TVirtualNode* Bearbeitet)
 {
     bool ergebnis = false;
-    qel_Guard(kontext("Textbaustein_testen"), [&] {
+    Guard(__func__, [&] {
         auto Kurztext_Vorhanden = [&](const QString& kurz, TVirtualNode* auslassen) {
             bool vorhanden = false;
             qel_Guard(QStringLiteral("Kurztext_Vorhanden"), [&] {
@@ -134,7 +126,7 @@ bool TfrmMahnungSchreiben::Textbaustein_testen(const QString& Kurztext, const QS
 
 void TfrmMahnungSchreiben::btnneuClick()
 {
-    qel_Guard(kontext("btnneuClick"), [&] {
+    Guard(__func__, [&] {
         auto dlg = bausteinDialog(QStringLiteral("Neuen Textbaustein erstellen"));
         if (dlg->ShowModal() != mrOk)
             return;
@@ -152,7 +144,7 @@ void TfrmMahnungSchreiben::btnneuClick()
 
 void TfrmMahnungSchreiben::Baustein_Selektieren_Kurztext(const QString& Kurztext)
 {
-    qel_Guard(kontext("Baustein_Selektieren_Kurztext"), [&] {
+    Guard(__func__, [&] {
         const int spalte = FMahnungEditServer->Spalte_TB_Kurztext();
         TVTVRList* vt = vtTextbausteine;
         for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))
@@ -166,7 +158,7 @@ void TfrmMahnungSchreiben::Baustein_Selektieren_Kurztext(const QString& Kurztext
 
 void TfrmMahnungSchreiben::btnbearbeitenClick()
 {
-    qel_Guard(kontext("btnbearbeitenClick"), [&] {
+    Guard(__func__, [&] {
         if (!vtTextbausteine->GetFirstSelected()) {
             qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Bitte selektieren Sie zunächst einen Textbaustein."));
             return;
@@ -177,7 +169,7 @@ void TfrmMahnungSchreiben::btnbearbeitenClick()
 
 void TfrmMahnungSchreiben::Textbaustein_Bearbeiten()
 {
-    qel_Guard(kontext("Textbaustein_Bearbeiten"), [&] {
+    Guard(__func__, [&] {
         TVirtualNode* n = vtTextbausteine->GetFirstSelected();
         if (!n)
             return;
@@ -200,7 +192,7 @@ void TfrmMahnungSchreiben::Textbaustein_Bearbeiten()
 
 void TfrmMahnungSchreiben::Baustein_Selektieren(const TIntPair& Id)
 {
-    qel_Guard(kontext("Baustein_Selektieren"), [&] {
+    Guard(__func__, [&] {
         const int spalte = FMahnungEditServer->Spalte_TB_ID();
         TVTVRList* vt = vtTextbausteine;
         for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))
@@ -217,7 +209,7 @@ void TfrmMahnungSchreiben::Baustein_Selektieren(const TIntPair& Id)
 
 void TfrmMahnungSchreiben::btnloeschenClick()
 {
-    qel_Guard(kontext("btnloeschenClick"), [&] {
+    Guard(__func__, [&] {
         TVirtualNode* n = vtTextbausteine->GetFirstSelected();
         if (!n) {
             qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Bitte zunächst einen Textbaustein selektieren!"));
@@ -232,7 +224,7 @@ void TfrmMahnungSchreiben::btnloeschenClick()
 
 void TfrmMahnungSchreiben::TextbausteinLoeschen()
 {
-    qel_Guard(kontext("TextbausteinLoeschen"), [&] {
+    Guard(__func__, [&] {
         TVirtualNode* n = vtTextbausteine->GetFirstSelected();
         if (!n)
             return;
@@ -251,6 +243,6 @@ void TfrmMahnungSchreiben::TextbausteinLoeschen()
 
 void TfrmMahnungSchreiben::actloeschenExecute()
 {
-    qel_Guard(kontext("actloeschenExecute"),
+    Guard(__func__,
               [&] { qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Noch nicht implementiert!")); });
 }

@@ -201,7 +201,7 @@ void Tfrmmainu::aufbauen()
 
 void Tfrmmainu::FormCreate()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.FormCreate"), [&] {
+    Guard(__func__, [&] {
         QELFormInit(QStringLiteral("frmmainu"), true);
         CenterOnScreen();
         Glob_ServerFactoryClass().ZahlungEditServer_Holen(FZahlungEditServer);
@@ -214,19 +214,19 @@ void Tfrmmainu::FormCreate()
 
 void Tfrmmainu::FormDestroy()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.FormDestroy"), [&] { qel_ListenLoesen(this); }, false);
+    Guard(__func__, [&] { qel_ListenLoesen(this); }, false);
     FWartemaske.reset();
-    qel_Guard(QStringLiteral("Tfrmmainu.FormDestroy"), [&] { Fuebergabeliste.reset(); }, false);
-    qel_Guard(QStringLiteral("Tfrmmainu.FormDestroy"),
+    Guard(__func__, [&] { Fuebergabeliste.reset(); }, false);
+    Guard(__func__,
               [&] { Glob_ServerFactoryClass().MahnungEditServer_Freigeben(FMAhnungEditServer); }, false);
-    qel_Guard(QStringLiteral("Tfrmmainu.FormDestroy"),
+    Guard(__func__,
               [&] { Glob_ServerFactoryClass().ZahlungEditServer_Freigeben(FZahlungEditServer); }, false);
-    QELInfo().FehlerTerminate(QStringLiteral("Tfrmmainu.FormDestroy"), 0, QString(), QString(), 0, 0);
+    QELInfo().FehlerTerminate(Kontext(__func__), 0, QString(), QString(), 0, 0);
 }
 
 void Tfrmmainu::FormShow()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.FormShow"), [&] {
+    Guard(__func__, [&] {
         Maske_Aktualisieren();
         Offene_Posten_Laden();
     });
@@ -234,7 +234,7 @@ void Tfrmmainu::FormShow()
 
 void Tfrmmainu::Selektionsmodus_Fuellen()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Selektionsmodus_Fuellen"), [&] {
+    Guard(__func__, [&] {
         rgrpAuswahlArt->AddItem(QStringLiteral("Auswahl über Rechnungsdatum."), QLatin1Char('R'));
         rgrpAuswahlArt->AddItem(QStringLiteral("Auswahl über Fälligkeitsdatum."), QLatin1Char('F'));
     });
@@ -248,15 +248,11 @@ bool Tfrmmainu::ModusF() const
 
 void Tfrmmainu::Maske_Aktualisieren()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Maske_Aktualisieren"), [&] {
+    Guard(__func__, [&] {
         dspMandant->setText(FSelectedMandant_Bez);
         rgrpAuswahlArt->SetItemIndex(0);
         FAlter = tageBisJetzt(FSelectedPeriodeBis);
-        try {
-            edtAlter->SetAsInteger(FAlter);
-        } catch (const std::exception&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Schreiben des Alters!"));
-        }
+        edtAlter->Schreiben(FAlter, QStringLiteral("Fehler beim Schreiben des Alters!"));
         DatumSchreiben(edtZeitraumVon, FSelectedPeriodeVon);
         DatumSchreiben(edtZeitraumBis, FSelectedPeriodeBis);
     });
@@ -264,7 +260,7 @@ void Tfrmmainu::Maske_Aktualisieren()
 
 void Tfrmmainu::Maske_Schalten(bool Enable)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Maske_Schalten"), [&] {
+    Guard(__func__, [&] {
         if (Enable == FDatenEingelesen)
             return;
         FDatenEingelesen = Enable;
@@ -278,7 +274,7 @@ void Tfrmmainu::edtSelektionChange() { Maske_Schalten(false); }
 
 void Tfrmmainu::edtZeitraumBisKeyDown(QObject*, int Key)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.edtZeitraumBisKeyDown"), [&] {
+    Guard(__func__, [&] {
         if (Key == VK_RETURN)
             Maske_Schalten(false);
     });
@@ -286,7 +282,7 @@ void Tfrmmainu::edtZeitraumBisKeyDown(QObject*, int Key)
 
 void Tfrmmainu::edtAlterKeyDown(QObject*, int Key)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.edtAlterKeyDown"), [&] {
+    Guard(__func__, [&] {
         if (Key == VK_RETURN)
             Maske_Schalten(false);
     });
@@ -294,7 +290,7 @@ void Tfrmmainu::edtAlterKeyDown(QObject*, int Key)
 
 void Tfrmmainu::rgrpAuswahlArtClick(QObject*)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.rgrpAuswahlArtClick"), [&] {
+    Guard(__func__, [&] {
         if (ModusF()) {
             grpWahlNachZeitraum->SetControlsEnabled(false);
             grpWahlnachZahlungsziel->SetControlsEnabled(true);
@@ -316,11 +312,8 @@ void Tfrmmainu::rgrpAuswahlArtClick(QObject*)
 TDateTime Tfrmmainu::DatumLesen(TQELStdEdit* Edit)
 {
     TDateTime ergebnis = qel_Now();
-    qel_Guard(QStringLiteral("mainu.DatumLesen"), [&] {
-        try {
-            ergebnis = Edit->GetAsDate();
-        } catch (const std::exception&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Lesen des Datums!"));
+    Guard(__func__, [&] {
+        if (!Edit->Lesen(ergebnis, QStringLiteral("Fehler beim Lesen des Datums!"))) {
             ergebnis = qel_Now();
             ActivateControl(Edit);
         }
@@ -330,11 +323,8 @@ TDateTime Tfrmmainu::DatumLesen(TQELStdEdit* Edit)
 
 void Tfrmmainu::DatumSchreiben(TQELStdEdit* Edit, TDateTime Date)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.DatumSchreiben"), [&] {
-        try {
-            Edit->SetAsDate(Date);
-        } catch (const std::exception&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Schreiben des Datums!"));
+    Guard(__func__, [&] {
+        if (!Edit->Schreiben(Date, QStringLiteral("Fehler beim Schreiben des Datums!"))) {
             Edit->SetAsDate(qel_Now());
             ActivateControl(Edit);
         }
@@ -357,14 +347,10 @@ bool Tfrmmainu::ZeitTesten()
 
 void Tfrmmainu::ZeitAktualisieren(QObject* Sender)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.ZeitAktualisieren"), [&] {
+    Guard(__func__, [&] {
         if (Sender == edtAlter) {
-            try {
-                FAlter = edtAlter->GetAsInteger();
-            } catch (const std::exception&) {
-                qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Lesen des Alters!"));
+            if (!edtAlter->Lesen(FAlter, QStringLiteral("Fehler beim Lesen des Alters!")))
                 return;
-            }
             FSelectedPeriodeBis = qel_Now() - FAlter;
             DatumSchreiben(edtZeitraumBis, FSelectedPeriodeBis);
         } else if (Sender == edtZeitraumVon) {
@@ -380,11 +366,7 @@ void Tfrmmainu::ZeitAktualisieren(QObject* Sender)
             FSelectedPeriodeBis = DatumLesen(edtZeitraumBis);
             if (ZeitTesten()) {
                 FAlter = tageBisJetzt(FSelectedPeriodeBis);
-                try {
-                    edtAlter->SetAsInteger(FAlter);
-                } catch (const std::exception&) {
-                    qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Schreiben des Alters!"));
-                }
+                edtAlter->Schreiben(FAlter, QStringLiteral("Fehler beim Schreiben des Alters!"));
                 return;
             }
             FSelectedPeriodeBis = alt;
@@ -395,13 +377,9 @@ void Tfrmmainu::ZeitAktualisieren(QObject* Sender)
 
 void Tfrmmainu::ZahlungszielAktualisieren(QObject*)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.ZahlungszielAktualisieren"), [&] {
-        try {
-            FZahlungszielAlter = edtZahlungszielAlter->GetAsInteger();
-        } catch (const std::exception&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Fehler beim Lesen des Alters!"));
+    Guard(__func__, [&] {
+        if (!edtZahlungszielAlter->Lesen(FZahlungszielAlter, QStringLiteral("Fehler beim Lesen des Alters!")))
             return;
-        }
         FSelectedZahlungsziel = qel_Now() - FZahlungszielAlter;
         DatumSchreiben(edtZahlungsziel, FSelectedZahlungsziel);
         ZeilenSichtbarkeit_schalten();
@@ -410,7 +388,7 @@ void Tfrmmainu::ZahlungszielAktualisieren(QObject*)
 
 void Tfrmmainu::DatumVonClick(QObject* Sender)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.DatumVonClick"), [&] {
+    Guard(__func__, [&] {
         TQELStdEdit* edit = Sender == btnZeitraumBis ? edtZeitraumBis : edtZeitraumVon;
         dlgKalender.Date = DatumLesen(edit);
         if (!dlgKalender.Execute())
@@ -422,7 +400,7 @@ void Tfrmmainu::DatumVonClick(QObject* Sender)
 
 void Tfrmmainu::btnGepSearchClick()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.btnGepSearchClick"), [&] {
+    Guard(__func__, [&] {
         dlgGepSuche.Mandant = FSelectedMandant;
         if (dlgGepSuche.Execute(nullptr, true)) {
             FSelectedGepNr = dlgGepSuche.GepNr;
@@ -435,7 +413,7 @@ void Tfrmmainu::btnGepSearchClick()
 
 void Tfrmmainu::btnGepDeleteClick()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.btnGepDeleteClick"), [&] {
+    Guard(__func__, [&] {
         FSelectedGepNr = CLeeresIntPair;
         FGepName = kKeinGep;
         dspGep->setText(FGepName);

@@ -6,7 +6,7 @@
 
 void Tfrmmainu::Offene_Posten_Laden()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Offene_Posten_Laden"), [&] {
+    Guard(__func__, [&] {
         FWartemaske->Zeigen();
         pnlHintergrund->setVisible(false);
         struct Aufraeumen {
@@ -17,20 +17,14 @@ void Tfrmmainu::Offene_Posten_Laden()
                 f->FWartemaske->Verbergen();
             }
         } aufraeumen{this};
-        {
-            TVTUpdate u(vtOffenePosten);
-            vtOffenePosten->Clear();
-            vtOffenePosten->SetVRList(nullptr);
-        }
+        vtOffenePosten->ListeLoesen();
         const QVector<TSRVTyp> typen{TSRVTyp(1)};
         const TDateTime jetzt = qel_Now();
         FZahlungEditServer->OffenePosten_Abfragen(FSelectedMandant, CLeeresIntPair, FSelectedPeriodeVon,
                                                   FSelectedPeriodeBis, 0, jetzt, jetzt, typen, 1, 1);
         {
             TVTUpdate u(vtOffenePosten);
-            vtOffenePosten->Clear();
-            vtOffenePosten->SetVRList(FZahlungEditServer->OffenePosten_Liste());
-            vtOffenePosten->LoadFromVRList(true);
+            vtOffenePosten->ListeBinden(FZahlungEditServer->OffenePosten_Liste());
             ZeilenSichtbarkeit_schalten();
             Akutelle_Zahlungsziele_Schreiben();
             Spaltensichtbarkeit_Schalten_OffenePosten();
@@ -41,7 +35,7 @@ void Tfrmmainu::Offene_Posten_Laden()
 
 void Tfrmmainu::Spaltensichtbarkeit_Schalten_OffenePosten()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Spaltensichtbarkeit_Schalten_OffenePosten"), [&] {
+    Guard(__func__, [&] {
         IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
         TVirtualTreeColumns spalten = vtOffenePosten->Columns();
         spalten.GetItem(s->Spalte_Gep()).SetWidth(200);
@@ -69,7 +63,7 @@ void Tfrmmainu::Spaltensichtbarkeit_Schalten_OffenePosten()
 
 void Tfrmmainu::ZeilenSichtbarkeit_schalten()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.ZeilenSichtbarkeit_schalten"), [&] {
+    Guard(__func__, [&] {
         IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
         TVTUpdate u(vtOffenePosten);
         TVirtualNode* node = nullptr;
@@ -116,7 +110,7 @@ void Tfrmmainu::ZeilenSichtbarkeit_schalten()
 
 void Tfrmmainu::Akutelle_Zahlungsziele_Schreiben()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Akutelle_Zahlungsziele_Schreiben"), [&] {
+    Guard(__func__, [&] {
         IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
         TVTUpdate u(vtOffenePosten);
         for (TVirtualNode* node = vtOffenePosten->GetFirstVisible(); node;
@@ -132,12 +126,12 @@ void Tfrmmainu::Akutelle_Zahlungsziele_Schreiben()
 
 void Tfrmmainu::cbxzentralregulierungClick()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.cbxzentralregulierungClick"), [&] { ZeilenSichtbarkeit_schalten(); });
+    Guard(__func__, [&] { ZeilenSichtbarkeit_schalten(); });
 }
 
 void Tfrmmainu::vtOffenePostenInitNode(TVTVRList* Sender, TVirtualNode* Node)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.vtOffenePostenInitNode"), [&] {
+    Guard(__func__, [&] {
         Sender->SetCheckType(Node, ctCheckBox);
         Sender->SetCheckState(Node, csUncheckedNormal);
     });
@@ -145,7 +139,7 @@ void Tfrmmainu::vtOffenePostenInitNode(TVTVRList* Sender, TVirtualNode* Node)
 
 void Tfrmmainu::vtOPPaintText(TVTVRList* Sender, TVirtualNode* Node, int, QColor* Color)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.vtOPPaintText"), [&] {
+    Guard(__func__, [&] {
         if (Sender->GetCheckState(Node) == csCheckedNormal)
             *Color = QColor(0, 0, 255);
     });
@@ -153,7 +147,7 @@ void Tfrmmainu::vtOPPaintText(TVTVRList* Sender, TVirtualNode* Node, int, QColor
 
 void Tfrmmainu::vtOffenePostenDblClick()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.vtOffenePostenDblClick"), [&] {
+    Guard(__func__, [&] {
         TVTUpdate u(vtOffenePosten);
         TVirtualNode* node = vtOffenePosten->GetFirstSelected();
         if (!node)
@@ -166,7 +160,7 @@ void Tfrmmainu::vtOffenePostenDblClick()
 
 void Tfrmmainu::OffenePostenChecked_Schalten(bool Check)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.OffenePostenChecked_Schalten"), [&] {
+    Guard(__func__, [&] {
         TVTUpdate u(vtOffenePosten);
         for (TVirtualNode* node = vtOffenePosten->GetFirst(); node; node = vtOffenePosten->GetNext(node))
             vtOffenePosten->SetCheckState(
@@ -176,17 +170,17 @@ void Tfrmmainu::OffenePostenChecked_Schalten(bool Check)
 
 void Tfrmmainu::actAllesWaehlenExecute()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actAllesWaehlenExecute"), [&] { OffenePostenChecked_Schalten(true); });
+    Guard(__func__, [&] { OffenePostenChecked_Schalten(true); });
 }
 
 void Tfrmmainu::actAuswahlaufhebenExecute()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actAuswahlaufhebenExecute"), [&] { OffenePostenChecked_Schalten(false); });
+    Guard(__func__, [&] { OffenePostenChecked_Schalten(false); });
 }
 
 void Tfrmmainu::actAuswahlUmkehrenExecute()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actAuswahlUmkehrenExecute"), [&] {
+    Guard(__func__, [&] {
         TVTUpdate u(vtOffenePosten);
         for (TVirtualNode* node = vtOffenePosten->GetFirst(); node; node = vtOffenePosten->GetNext(node)) {
             const bool pruefen =
@@ -198,12 +192,12 @@ void Tfrmmainu::actAuswahlUmkehrenExecute()
 
 void Tfrmmainu::actAktualisierenExecute()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actAktualisierenExecute"), [&] { Offene_Posten_Laden(); });
+    Guard(__func__, [&] { Offene_Posten_Laden(); });
 }
 
 void Tfrmmainu::actMahnungHistorieExecute()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actMahnungHistorieExecute"), [&] {
+    Guard(__func__, [&] {
         TVirtualNode* node = vtOffenePosten->GetFirstSelected();
         if (!node) {
             qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Bitte selektieren Sie zunächst eine Zeile."));
@@ -226,41 +220,33 @@ void Tfrmmainu::actMahnungHistorieExecute()
 
 void Tfrmmainu::Uebergabeliste_Erstellen()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Uebergabeliste_Erstellen"), [&] {
+    Guard(__func__, [&] {
         if (Fuebergabeliste) {
             Fuebergabeliste->RowsClear();
             return;
         }
         Fuebergabeliste = std::make_unique<TVRList>();
         TVRList* l = Fuebergabeliste.get();
-        // Second flag: -1 keeps what the table gives a new column.
-        auto spalte = [l](int& index, const char* titel, int typ, bool formatiert, int flag1, int flag2) {
-            TVRColumn& c = l->ColumnAdd();
-            index = l->GetColumnCount() - 1;
-            c.Name = QString::fromUtf8(titel);
-            c.DataType = typ;
-            c.Formatted = formatiert;
-            c.Format = formatiert ? QStringLiteral("%n") : QString();
-            c.Integer = 0;
-            c.Flag1 = flag1 != 0;
-            if (flag2 >= 0)
-                c.Flag2 = flag2 != 0;
+        // The editor finds each column through the index kept here.
+        const auto spalte = [l](const TVRSpalte& s) {
+            l->ColumnAdd(s);
+            return l->GetColumnCount() - 1;
         };
-        spalte(FColGep, "Geschäftspartner", CVR_Text, false, 1, -1);
-        spalte(FColGepNr, "GeschäftspartnerNr", CVR_Text, false, 1, 0);
-        spalte(FColBelegnr, "Belegnummer", CVR_Text, false, 1, -1);
-        spalte(FColDatum, "Rechnungsdatum", CVR_Date, false, 1, -1);
-        spalte(FColSoll, "Soll", CVR_Number, true, 1, -1);
-        spalte(FColHaben, "Haben", CVR_Number, true, 1, -1);
-        spalte(FColSaldo, "Saldo", CVR_Number, true, 0, -1);
-        spalte(FColZahlungsziel, "Zahlbar bis", CVR_Date, false, 1, -1);
-        spalte(FColKommentar, "Kommentar", CVR_Text, false, 1, -1);
-        spalte(FColMahnstufe, "Mahnstufe", CVR_Integer, false, 0, -1);
-        spalte(FColMahngebuehren, "Mahngebühren", CVR_Number, true, 1, 1);
-        spalte(FColVerzugszinsen, "Verzugszinsen", CVR_Number, true, 1, 1);
-        spalte(FColRechnerNummer, "RechnerNummer", CVR_Integer, false, 1, 0);
-        spalte(FColTransNummer, "TransaktionsNummer", CVR_Integer, false, 1, 0);
-        spalte(FColLfdNummer, "LfdNummer", CVR_Integer, false, 1, 0);
+        FColGep = spalte({"Geschäftspartner"});
+        FColGepNr = spalte({"GeschäftspartnerNr"});
+        FColBelegnr = spalte({"Belegnummer"});
+        FColDatum = spalte({"Rechnungsdatum", CVR_Date});
+        FColSoll = spalte({"Soll", CVR_Number, true});
+        FColHaben = spalte({"Haben", CVR_Number, true});
+        FColSaldo = spalte({"Saldo", CVR_Number, true, false});
+        FColZahlungsziel = spalte({"Zahlbar bis", CVR_Date});
+        FColKommentar = spalte({"Kommentar"});
+        FColMahnstufe = spalte({"Mahnstufe", CVR_Integer, false, false});
+        FColMahngebuehren = spalte({"Mahngebühren", CVR_Number, true, true, 0, true});
+        FColVerzugszinsen = spalte({"Verzugszinsen", CVR_Number, true, true, 0, true});
+        FColRechnerNummer = spalte({"RechnerNummer", CVR_Integer});
+        FColTransNummer = spalte({"TransaktionsNummer", CVR_Integer});
+        FColLfdNummer = spalte({"LfdNummer", CVR_Integer});
     });
 }
 
@@ -271,7 +257,7 @@ void Tfrmmainu::GewaehltePostenListe_fuellen(int Row)
         IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
         const int zeilen = Fuebergabeliste->GetRowCount();
         const qint64 mahnstufe = quelle->GetCellValueAsInteger(Row, s->Spalte_Mahnstufe());
-        const double gebuehr = mahnstufe > 1 ? 2.5 : 0.0;
+        const double gebuehr = qel_MahngebuehrVorgabe(int(mahnstufe));
         std::vector<TVRItem> werte{
             TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_Gep())),
             TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_GepNr())),
@@ -295,7 +281,7 @@ void Tfrmmainu::GewaehltePostenListe_fuellen(int Row)
 
 void Tfrmmainu::actWeiterExecute()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actWeiterExecute"), [&] {
+    Guard(__func__, [&] {
         auto editor = std::make_unique<TfrmMahnungSchreiben>();
         Uebergabeliste_Erstellen();
         TVirtualNode* node = vtOffenePosten->GetFirstChecked(csCheckedNormal);
@@ -338,5 +324,5 @@ void Tfrmmainu::actWeiterExecute()
 
 void Tfrmmainu::actZurueckExecute()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actZurueckExecute"), [&] { SetModalResult(mrCancel); });
+    Guard(__func__, [&] { SetModalResult(mrCancel); });
 }

@@ -206,7 +206,7 @@ bool TfrmSelektion::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmSelektion::FormCreate()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.FormCreate"), [&] {
+    Guard(__func__, [&] {
         QELFormInit(QStringLiteral("frmSelektion"), true);
         CenterOnScreen();
         Glob_ServerFactoryClass().MahnungEditServer_Holen(FMahnungEditServer);
@@ -215,15 +215,15 @@ void TfrmSelektion::FormCreate()
 
 void TfrmSelektion::FormDestroy()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.FormDestroy"), [&] { qel_ListenLoesen(this); }, false);
-    qel_Guard(QStringLiteral("TfrmSelektion.FormDestroy"),
+    Guard(__func__, [&] { qel_ListenLoesen(this); }, false);
+    Guard(__func__,
               [&] { Glob_ServerFactoryClass().MahnungEditServer_Freigeben(FMahnungEditServer); }, false);
-    QELInfo().FehlerTerminate(QStringLiteral("TfrmSelektion.FormDestroy"), 0, QString(), QString(), 0, 0);
+    QELInfo().FehlerTerminate(Kontext(__func__), 0, QString(), QString(), 0, 0);
 }
 
 void TfrmSelektion::FormShow()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.FormShow"), [&] {
+    Guard(__func__, [&] {
         FSelectedDatumVon = qel_Now() - 365;
         FSelectedDatumBis = qel_Now();
         FGepGewaehlt = false;
@@ -243,35 +243,23 @@ void TfrmSelektion::FormShow()
 
 void TfrmSelektion::Maske_Aktualisieren()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.Maske_Aktualisieren"), [&] {
+    Guard(__func__, [&] {
         dspMandant->setText(FSelectedMandant_Bez);
         dspGep->setText(FGepName);
         for (auto [edit, datum] : {std::pair{edtZeitraumVon, FSelectedDatumVon}, std::pair{edtZeitraumBis, FSelectedDatumBis}}) {
-            try {
-                edit->SetAsDate(datum);
-            } catch (const std::exception&) {
-                hinweis(QStringLiteral("Fehler beim Schreiben des Datums."));
+            if (!edit->Schreiben(datum, QStringLiteral("Fehler beim Schreiben des Datums.")))
                 return;
-            }
         }
     });
 }
 
 void TfrmSelektion::Mahnungen_Laden()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.Mahnungen_Laden"), [&] {
-        {
-            TVTUpdate u(vtMahnungen);
-            vtMahnungen->Clear();
-            vtMahnungen->SetVRList(nullptr);
-        }
+    Guard(__func__, [&] {
+        vtMahnungen->ListeLoesen();
         if (FMahnungEditServer->Mahnungen_Abfragen(FSelectedMandant, FSelectedRechner, FSelectedDatumVon,
-                                                   FSelectedDatumBis)) {
-            TVTUpdate u(vtMahnungen);
-            vtMahnungen->Clear();
-            vtMahnungen->SetVRList(FMahnungEditServer->Mahnungen_Liste());
-            vtMahnungen->LoadFromVRList(true);
-        }
+                                                   FSelectedDatumBis))
+            vtMahnungen->ListeBinden(FMahnungEditServer->Mahnungen_Liste());
         Gep_Ausblenden();
         Mahnungen_Spalten_einstellen();
     });
@@ -279,7 +267,7 @@ void TfrmSelektion::Mahnungen_Laden()
 
 void TfrmSelektion::Mahnungen_Spalten_einstellen()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.Mahnungen_Spalten_einstellen"), [&] {
+    Guard(__func__, [&] {
         // Without a bound table (the query found nothing to ask for) there are no columns to set.
         if (!vtMahnungen->GetVRList())
             return;
@@ -299,7 +287,7 @@ void TfrmSelektion::Mahnungen_Spalten_einstellen()
 
 void TfrmSelektion::Gep_Ausblenden()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.Gep_Ausblenden"), [&] {
+    Guard(__func__, [&] {
         if (!FGepGewaehlt)
             return;
         const int spalte = FMahnungEditServer->Spalte_M_GepNr();
@@ -321,7 +309,7 @@ void TfrmSelektion::Gep_Ausblenden()
 bool TfrmSelektion::MandantWaehlen()
 {
     bool uebernommen = false;
-    qel_Guard(QStringLiteral("TfrmSelektion.MandantWaehlen"), [&] {
+    Guard(__func__, [&] {
         if (dlgMandant.Ausfuehrend())
             return;
         dlgMandant.Mandant = FSelectedMandant;
@@ -337,7 +325,7 @@ bool TfrmSelektion::MandantWaehlen()
 
 void TfrmSelektion::btnMandantenSucheClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btnMandantenSucheClick"), [&] {
+    Guard(__func__, [&] {
         MandantWaehlen();
         Mahnungen_Laden();
     });
@@ -345,12 +333,12 @@ void TfrmSelektion::btnMandantenSucheClick()
 
 void TfrmSelektion::btnSuchenClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btnSuchenClick"), [&] { Mahnungen_Laden(); });
+    Guard(__func__, [&] { Mahnungen_Laden(); });
 }
 
 void TfrmSelektion::btnGepSucheClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btnGepSucheClick"), [&] {
+    Guard(__func__, [&] {
         dlgGepSuche.Mandant = FSelectedMandant;
         if (!dlgGepSuche.Execute(nullptr, true))
             return;
@@ -363,7 +351,7 @@ void TfrmSelektion::btnGepSucheClick()
 
 void TfrmSelektion::btngeploeschenClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btngeploeschenClick"), [&] {
+    Guard(__func__, [&] {
         FGepGewaehlt = false;
         FGepName = kKeinGepGewaehlt;
         Maske_Aktualisieren();
@@ -373,7 +361,7 @@ void TfrmSelektion::btngeploeschenClick()
 bool TfrmSelektion::Zeitraum_Testen(TDateTime Von, TDateTime Bis)
 {
     bool ok = false;
-    qel_Guard(QStringLiteral("TfrmSelektion.Zeitraum_Testen"), [&] {
+    Guard(__func__, [&] {
         ok = Bis >= Von;
         if (!ok)
             hinweis(QStringLiteral("Das Von-Datum darf nicht nach dem Bis-Datum liegen!"));
@@ -383,7 +371,7 @@ bool TfrmSelektion::Zeitraum_Testen(TDateTime Von, TDateTime Bis)
 
 void TfrmSelektion::DatumSetzen(QObject* Sender)
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.DatumSetzen"), [&] {
+    Guard(__func__, [&] {
         if (Sender == btnZeitraumVon) {
             dlgKalender.Date = FSelectedDatumVon;
             dlgKalender.Execute();
@@ -405,14 +393,10 @@ void TfrmSelektion::DatumSetzen(QObject* Sender)
 
 void TfrmSelektion::edtZeitraumVonExit(QObject*)
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.edtZeitraumVonExit"), [&] {
+    Guard(__func__, [&] {
         TDateTime datum = 0;
-        try {
-            datum = edtZeitraumVon->GetAsDate();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Lesen des Datums."));
+        if (!edtZeitraumVon->Lesen(datum, QStringLiteral("Fehler beim Lesen des Datums.")))
             return;
-        }
         if (Zeitraum_Testen(datum, FSelectedDatumBis))
             FSelectedDatumVon = datum;
         else
@@ -422,14 +406,10 @@ void TfrmSelektion::edtZeitraumVonExit(QObject*)
 
 void TfrmSelektion::edtZeitraumBisExit(QObject*)
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.edtZeitraumBisExit"), [&] {
+    Guard(__func__, [&] {
         TDateTime datum = 0;
-        try {
-            datum = edtZeitraumBis->GetAsDate();
-        } catch (const std::exception&) {
-            hinweis(QStringLiteral("Fehler beim Lesen des Datums."));
+        if (!edtZeitraumBis->Lesen(datum, QStringLiteral("Fehler beim Lesen des Datums.")))
             return;
-        }
         if (Zeitraum_Testen(FSelectedDatumVon, datum))
             FSelectedDatumBis = datum;
         else
@@ -439,35 +419,35 @@ void TfrmSelektion::edtZeitraumBisExit(QObject*)
 
 void TfrmSelektion::btnLoeschenClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btnLoeschenClick"),
+    Guard(__func__,
               [&] { qel_Meldung(CMeldung_Hinweis, 997, QStringLiteral("Noch nicht implementiert!")); });
 }
 
 void TfrmSelektion::btnCloseClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btnCloseClick"), [&] { SetModalResult(mrCancel); });
+    Guard(__func__, [&] { SetModalResult(mrCancel); });
 }
 
 // --- finding and viewing ------------------------------------------------------
 
 void TfrmSelektion::vtMahnungenDblClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.vtMahnungenDblClick"), [&] { Mahnung_Betrachten(false); });
+    Guard(__func__, [&] { Mahnung_Betrachten(false); });
 }
 
 void TfrmSelektion::btnAnzeigenClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btnAnzeigenClick"), [&] { Mahnung_Betrachten(false); });
+    Guard(__func__, [&] { Mahnung_Betrachten(false); });
 }
 
 void TfrmSelektion::btnbelegnummersucheClick()
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.btnbelegnummersucheClick"), [&] { Suche_Belegnummer(true); });
+    Guard(__func__, [&] { Suche_Belegnummer(true); });
 }
 
 void TfrmSelektion::BelegnummerKeyDown(QObject* Sender, int Key)
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.BelegnummerKeyDown"), [&] {
+    Guard(__func__, [&] {
         if (Key == VK_RETURN)
             Suche_Belegnummer(Sender == edtRNr);
     });
@@ -475,18 +455,11 @@ void TfrmSelektion::BelegnummerKeyDown(QObject* Sender, int Key)
 
 void TfrmSelektion::Suche_Belegnummer(bool MitMeldung)
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.Suche_Belegnummer"), [&] {
+    Guard(__func__, [&] {
         int lfdNr = -1, wirtschaftsJahr = -1, rNr = -1;
-        const auto lesen = [](TQELStdEdit* edit, int& wert, const QString& fehler) {
-            try {
-                wert = edit->GetAsInteger();
-            } catch (const std::exception&) {
-                hinweis(fehler);
-            }
-        };
-        lesen(edtLfdNr, lfdNr, QStringLiteral("Fehler bei der Konvertierung der lfd. Nummer."));
-        lesen(edtWJ, wirtschaftsJahr, QStringLiteral("Fehler bei der Konvertierung des Wirtschaftsjahres."));
-        lesen(edtRNr, rNr, QStringLiteral("Fehler bei der Konvertierung der Rechnernummer."));
+        edtLfdNr->Lesen(lfdNr, QStringLiteral("Fehler bei der Konvertierung der lfd. Nummer."));
+        edtWJ->Lesen(wirtschaftsJahr, QStringLiteral("Fehler bei der Konvertierung des Wirtschaftsjahres."));
+        edtRNr->Lesen(rNr, QStringLiteral("Fehler bei der Konvertierung der Rechnernummer."));
         const auto abweisen = [&](const QString& text, TQELStdEdit* edit) {
             if (MitMeldung)
                 hinweis(text);
@@ -508,19 +481,14 @@ void TfrmSelektion::Suche_Belegnummer(bool MitMeldung)
             hinweis(QStringLiteral("Diese Belegnummer wurde nicht vergeben."));
             return;
         }
-        {
-            TVTUpdate u(vtMahnungen);
-            vtMahnungen->Clear();
-            vtMahnungen->SetVRList(FMahnungEditServer->Mahnungen_Liste());
-            vtMahnungen->LoadFromVRList(true);
-        }
+        vtMahnungen->ListeBinden(FMahnungEditServer->Mahnungen_Liste());
         Mahnung_Betrachten(true);
     });
 }
 
 void TfrmSelektion::Mahnung_Betrachten(bool ErsteZeile)
 {
-    qel_Guard(QStringLiteral("TfrmSelektion.Mahnung_Betrachten"), [&] {
+    Guard(__func__, [&] {
         TVirtualNode* zeile = ErsteZeile ? vtMahnungen->GetFirst() : vtMahnungen->GetFirstSelected();
         if (!zeile) {
             hinweis(QStringLiteral("Bitte zuerst eine Mahnung auswählen!"));

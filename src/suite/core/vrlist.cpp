@@ -263,3 +263,12 @@ TVRColumn& TVRList::ColumnAdd(const QString& name, int dataType, bool money)
     c.Format = money ? QStringLiteral("%n") : QString();
     return c;
 }
+
+TVRColumn& TVRList::ColumnAdd(const TVRSpalte& spalte)
+{
+    TVRColumn& c = ColumnAdd(QString::fromUtf8(spalte.Name), spalte.DataType, spalte.Geld);
+    c.Flag1 = spalte.Sichtbar;
+    c.Integer = spalte.Breite;
+    c.Flag2 = spalte.Editierbar;
+    return c;
+}

@@ -62,6 +62,16 @@ struct TVRColumn {
     bool Flag2 = false;       // editable by the clerk (values typed into a row)
 };
 
+// A column as a table's code writes it down, in a list of them.
+struct TVRSpalte {
+    const char* Name;          // UTF-8
+    int DataType = CVR_Text;
+    bool Geld = false;         // money: shown with the "%n" format
+    bool Sichtbar = true;      // Flag1
+    int Breite = 0;            // Integer: preferred width in pixels, 0 for the default
+    bool Editierbar = false;   // Flag2
+};
+
 class TVRList {
 public:
     TVRList() = default;
@@ -71,6 +81,13 @@ public:
     TVRColumn& ColumnAdd();
     // Appends a described column; money columns show with the "%n" format.
     TVRColumn& ColumnAdd(const QString& name, int dataType, bool money = false);
+    TVRColumn& ColumnAdd(const TVRSpalte& spalte);
+    template <size_t N>
+    void ColumnsAdd(const TVRSpalte (&spalten)[N])
+    {
+        for (const TVRSpalte& s : spalten)
+            ColumnAdd(s);
+    }
     int GetColumnCount() const { return int(m_columns.size()); }
     TVRColumn& Column(int col);
     const TVRColumn& Column(int col) const;

@@ -715,7 +715,7 @@ void mahnungenBuchen(const TIntPair& mandant, int heute)
             TQEL_Mahnung_Belegpositionen p = g.pos;
             p.Mahnstufe = stufe;
             p.ZahlbarBis = datum + (stufe == 1 ? 14 : 5);
-            p.Mahngebuehren = stufe > 2 ? 2.5 : 0.0;
+            p.Mahngebuehren = qel_MahngebuehrVorgabe(stufe - 1);
             belege[size_t(i)].Positionen.push_back(p);
         }
         if (!belege.empty() && !server.Mahnungen_Buchen(belege))

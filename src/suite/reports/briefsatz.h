@@ -1,7 +1,8 @@
 // A letter laid out from its template: data gathered from the suite, pages painted on any paged device.
 #pragma once
 
-#include "crystalrdcn.h"
+#include "qelreport.h"
+#include "suite/core/servers/interfaces.h"
 
 #include <QImage>
 #include <QString>

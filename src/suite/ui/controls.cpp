@@ -220,6 +220,46 @@ void TQELStdEdit::SetAsFloat(double value)
     setText(t);
 }
 
+namespace {
+// A failed read or write of one typed value: a hint, and the caller goes on as it sees fit.
+template <class F>
+bool wertVersuchen(const QString& fehlertext, F&& schritt)
+{
+    try {
+        schritt();
+        return true;
+    } catch (const std::exception&) {
+        qel_Meldung(CMeldung_Hinweis, 994, fehlertext);
+        return false;
+    }
+}
+}  // namespace
+
+bool TQELStdEdit::Lesen(double& wert, const QString& fehlertext) const
+{
+    return wertVersuchen(fehlertext, [&] { wert = m_typ == TEditTyp::Datum ? GetAsDate() : GetAsFloat(); });
+}
+
+bool TQELStdEdit::Lesen(int& wert, const QString& fehlertext) const
+{
+    return wertVersuchen(fehlertext, [&] { wert = GetAsInteger(); });
+}
+
+bool TQELStdEdit::Schreiben(double wert, const QString& fehlertext)
+{
+    return wertVersuchen(fehlertext, [&] {
+        if (m_typ == TEditTyp::Datum)
+            SetAsDate(wert);
+        else
+            SetAsFloat(wert);
+    });
+}
+
+bool TQELStdEdit::Schreiben(int wert, const QString& fehlertext)
+{
+    return wertVersuchen(fehlertext, [&] { SetAsInteger(wert); });
+}
+
 void TQELStdEdit::Eingabehilfe()
 {
     if (isReadOnly() || !isEnabled())

@@ -126,6 +126,15 @@ public:
     double GetAsFloat() const;  // empty text reads as 0
     void SetAsFloat(double value);
 
+    // Reads the typed value (a date or a number, as the edit's type says). Text that is no value of
+    // the type shows fehlertext as a hint and returns false; wert is then left as it was.
+    bool Lesen(double& wert, const QString& fehlertext) const;
+    bool Lesen(int& wert, const QString& fehlertext) const;
+    // Writes a value (a date or a number, as the edit's type says); one that does not fit the edit
+    // shows fehlertext as a hint and returns false.
+    bool Schreiben(double wert, const QString& fehlertext);
+    bool Schreiben(int wert, const QString& fehlertext);
+
     // F2, "Eingabe&hilfe": the calendar for dates, the allowed values otherwise.
     void Eingabehilfe();
 

@@ -22,6 +22,11 @@ TModalHandler& modalHandler()
 }
 }  // namespace
 
+QString TQELForm::Kontext(const char* methode) const
+{
+    return QLatin1String(metaObject()->className()) + QLatin1Char('.') + QLatin1String(methode);
+}
+
 TQELForm::TQELForm(QWidget* parent) : QDialog(parent)
 {
     suiteRessourcenLaden();

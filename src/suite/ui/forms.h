@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <utility>
 
 // Every window of the module derives from this. Derived classes call their FormCreate at the end of
 // their constructor and their FormDestroy in their destructor; FormShow runs each time the window is shown.
@@ -26,6 +27,15 @@ public:
     void ActivateControl(QWidget* control);
 
 protected:
+    // The exception guard of a handler or method: context "Class.method", the class as moc names it,
+    // so no window can give another's name. Call it as Guard(__func__, [&] { ... }).
+    template <class F>
+    bool Guard(const char* methode, F&& body, bool flag = true) const
+    {
+        return qel_Guard(Kontext(methode), std::forward<F>(body), flag);
+    }
+    QString Kontext(const char* methode) const;
+
     virtual void FormShow() {}
     void showEvent(QShowEvent* event) override;
     // Esc and the close box end the window with Cancel.

@@ -6,6 +6,8 @@
 #include "suite/core/servers/servermeldung.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 
 namespace {
@@ -105,4 +107,51 @@ TRVRInfoUmfang TRVRTab::GetRNrUmfang(int rechnerNr)
         throw EQELError(QStringLiteral("Der Rechner %1 ist in der Rechnertabelle der Suite nicht eingetragen.")
                             .arg(rechnerNr));
     return info;
+}
+
+QString C_QELFolder_Value(TQELFolder folder)
+{
+    switch (folder) {
+    case qfProgramm:
+        return QStringLiteral("Programm");
+    case qfDaten:
+        return QStringLiteral("Daten");
+    case qfBerichte:
+        return QStringLiteral("Berichte");
+    }
+    return QString();
+}
+
+namespace {
+
+QString ordnerPfad(TQELFolder folder)
+{
+    const TSuiteKonfiguration& k = QELProgramm().Konfiguration();
+    switch (folder) {
+    case qfBerichte:
+        return k.BerichtsOrdner;
+    case qfDaten:
+        return QFileInfo(k.Datenbank).absolutePath();
+    case qfProgramm:
+        break;
+    }
+    return QDir::currentPath();
+}
+
+}  // namespace
+
+QString GetDirWwsByName(TQELFolder folder, const QString& name, bool mussExistieren)
+{
+    const QString ordner = ordnerPfad(folder);
+    if (ordner.isEmpty())
+        throw EQELError(QStringLiteral("Für den Ordner „%1“ ist kein Pfad eingestellt.").arg(C_QELFolder_Value(folder)));
+    const QString basis = QDir::cleanPath(QDir(ordner).absolutePath());
+    const QString pfad = QDir::cleanPath(QDir(basis).absoluteFilePath(name.trimmed()));
+    if (name.trimmed().isEmpty() || !pfad.startsWith(basis + QLatin1Char('/')))
+        throw EQELError(QStringLiteral("Der Dateiname „%1“ liegt nicht im Ordner „%2“ (%3).")
+                            .arg(name, C_QELFolder_Value(folder), basis));
+    if (mussExistieren && !QFileInfo(pfad).isFile())
+        throw EQELError(QStringLiteral("Die Datei „%1“ wurde im Ordner „%2“ nicht gefunden:\n%3")
+                            .arg(name, C_QELFolder_Value(folder), pfad));
+    return pfad;
 }

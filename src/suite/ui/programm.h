@@ -49,6 +49,18 @@ private:
 
 inline TQELProgramm& QELProgramm() { return TQELProgramm::Instance(); }
 
+// Folders of the suite.
+enum TQELFolder : int {
+    qfProgramm = 0,
+    qfDaten = 1,
+    qfBerichte = 19,  // report layouts
+};
+// Folder names by TQELFolder ordinal.
+QString C_QELFolder_Value(TQELFolder folder);
+// The path of a file in a folder of the suite, from the program's configuration. mussExistieren: raises EQELError when the file is
+// missing. A name that would lead out of the folder is refused.
+QString GetDirWwsByName(TQELFolder folder, const QString& name, bool mussExistieren);
+
 // Rights of the suite.
 using TZIM_WPF_Recht = quint16;
 enum : int { TZIM_Rect_FnktType_Erw = 1 };

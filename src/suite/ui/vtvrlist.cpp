@@ -401,6 +401,21 @@ void TVTVRList::SetVRList(TVRList* list)
     m_model->applyColumnDefaults();
 }
 
+void TVTVRList::ListeLoesen()
+{
+    TVTUpdate u(this);
+    Clear();
+    SetVRList(nullptr);
+}
+
+void TVTVRList::ListeBinden(TVRList* list)
+{
+    TVTUpdate u(this);
+    Clear();
+    SetVRList(list);
+    LoadFromVRList(true);
+}
+
 void TVTVRList::LoadFromVRList(bool initNodes)
 {
     BeginUpdate();

@@ -75,6 +75,11 @@ public:
     void SetVRList(TVRList* list);     // binds a table (or none); does not load its rows
     TVRList* GetVRList() const { return m_list; }
     void LoadFromVRList(bool initNodes = true);  // one node per table row; InitNode for each when initNodes
+    // Clears the view and detaches its table, in one update bracket: before a reload, and before the
+    // server owning the table is given back.
+    void ListeLoesen();
+    // Clears the view, binds the table and loads one node per row, in one update bracket.
+    void ListeBinden(TVRList* list);
 
     // --- options
     void SetCheckBoxes(bool on);       // nodes show check boxes
@@ -145,4 +150,16 @@ private:
     int m_updateCount = 0;
     bool m_dirty = false;
     bool m_checkBoxes = false;
+};
+
+// One update bracket of a list view, closed also when an exception passes.
+class TVTUpdate {
+public:
+    explicit TVTUpdate(TVTVRList* view) : m_view(view) { m_view->BeginUpdate(); }
+    ~TVTUpdate() { m_view->EndUpdate(); }
+    TVTUpdate(const TVTUpdate&) = delete;
+    TVTUpdate& operator=(const TVTUpdate&) = delete;
+
+private:
+    TVTVRList* m_view;
 };

@@ -8,18 +8,11 @@
 
 TGPListenServer::TGPListenServer()
 {
-    struct Spalte {
-        const char* name;
-        int typ;
-    };
     // Order and meaning as TGPSuchErgebnisSpalte.
-    static const Spalte spalten[] = {
-        {"Name", CVR_Text},    {"Ort", CVR_Text},       {"Straße", CVR_Text}, {"Land", CVR_Text},
-        {"Nummer", CVR_Integer}, {"PLZ", CVR_Text},     {"GepNr", CVR_Text},
+    static const TVRSpalte spalten[] = {
+        {"Name"}, {"Ort"}, {"Straße"}, {"Land"}, {"Nummer", CVR_Integer}, {"PLZ"}, {"GepNr", CVR_Text, false, false},
     };
-    for (const Spalte& s : spalten)
-        m_suchErgebnis.ColumnAdd(QString::fromUtf8(s.name), s.typ);
-    m_suchErgebnis.Column(CQEL_GPSuchErgebnis_GepNr).Flag1 = false;
+    m_suchErgebnis.ColumnsAdd(spalten);
 }
 
 bool TGPListenServer::Gep_Lesen(const TIntPair& gepNr, TIntPair& orgeNr)

@@ -31,16 +31,11 @@ TVRList* TMahnungEditServer::Mahnhistorie_Liste(int rechnerNr, int transNr, int 
 {
     if (!m_historie) {
         m_historie = std::make_unique<TVRList>();
-        struct {
-            const char* name;
-            int typ;
-            bool geld;
-            int breite;
-        } const spalten[] = {{"Mahnungsdatum", CVR_Date, false, 100}, {"Mahnstufe", CVR_Integer, false, 80},
-                             {"Mahnnummer", CVR_Text, false, 130},   {"Mahngebühren", CVR_Number, true, 100},
-                             {"Verzugszinsen", CVR_Number, true, 100}, {"Neues Zahlungsziel", CVR_Date, false, 120}};
-        for (const auto& s : spalten)
-            m_historie->ColumnAdd(QString::fromUtf8(s.name), s.typ, s.geld).Integer = s.breite;
+        static const TVRSpalte spalten[] = {
+            {"Mahnungsdatum", CVR_Date, false, true, 100},   {"Mahnstufe", CVR_Integer, false, true, 80},
+            {"Mahnnummer", CVR_Text, false, true, 130},      {"Mahngebühren", CVR_Number, true, true, 100},
+            {"Verzugszinsen", CVR_Number, true, true, 100},  {"Neues Zahlungsziel", CVR_Date, false, true, 120}};
+        m_historie->ColumnsAdd(spalten);
     }
     m_historie->RowsClear();
     TSqlAbfrage q(QStringLiteral(

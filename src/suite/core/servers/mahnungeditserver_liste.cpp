@@ -38,14 +38,7 @@ enum : int {
     mpSpaltenAnzahl
 };
 
-struct SpaltenDef {
-    const char* name;
-    int typ;
-    bool geld;
-    bool sichtbar;
-};
-
-const SpaltenDef kListenSpalten[mlSpaltenAnzahl] = {
+const TVRSpalte kListenSpalten[mlSpaltenAnzahl] = {
     {"Geschäftspartner", CVR_Text, false, true},  {"Datum", CVR_Date, false, true},
     {"Mahnungstext", CVR_Text, false, false},     {"Belegnummer", CVR_Text, false, true},
     {"Art / Betrag", CVR_Text, false, true},      {"MahnungsID", CVR_Text, false, false},
@@ -54,19 +47,18 @@ const SpaltenDef kListenSpalten[mlSpaltenAnzahl] = {
     {"Wirtschaftsjahr", CVR_Integer, false, false}, {"Rechnernummer", CVR_Integer, false, false},
 };
 
-const SpaltenDef kPositionsSpalten[mpSpaltenAnzahl] = {
+const TVRSpalte kPositionsSpalten[mpSpaltenAnzahl] = {
     {"Belegnummer", CVR_Text, false, true},    {"Rechnungsdatum", CVR_Date, false, true},
     {"Zahlbar bis", CVR_Date, false, true},    {"Saldo", CVR_Number, true, true},
     {"Mahnstufe", CVR_Integer, false, true},   {"Mahngebühren", CVR_Number, true, true},
     {"Verzugszinsen", CVR_Number, true, true},
 };
 
-std::unique_ptr<TVRList> neueTabelle(const SpaltenDef* spalten, int anzahl)
+template <size_t N>
+std::unique_ptr<TVRList> neueTabelle(const TVRSpalte (&spalten)[N])
 {
     auto liste = std::make_unique<TVRList>();
-    for (int i = 0; i < anzahl; ++i) {
-        liste->ColumnAdd(QString::fromUtf8(spalten[i].name), spalten[i].typ, spalten[i].geld).Flag1 = spalten[i].sichtbar;
-    }
+    liste->ColumnsAdd(spalten);
     return liste;
 }
 
@@ -195,14 +187,14 @@ void mahnungenLesen(TVRList& liste, const TIntPair& mandant, const std::optional
 TVRList& mahnungenTabelle(std::unique_ptr<TVRList>& tabelle)
 {
     if (!tabelle)
-        tabelle = neueTabelle(kListenSpalten, mlSpaltenAnzahl);
+        tabelle = neueTabelle(kListenSpalten);
     return *tabelle;
 }
 
 TVRList& positionenTabelle(std::unique_ptr<TVRList>& tabelle)
 {
     if (!tabelle)
-        tabelle = neueTabelle(kPositionsSpalten, mpSpaltenAnzahl);
+        tabelle = neueTabelle(kPositionsSpalten);
     return *tabelle;
 }
 
@@ -241,7 +233,7 @@ bool TMahnungEditServer::Mahnungen_Abfragen(const TIntPair& mandant, int rechner
 bool TMahnungEditServer::Mahnung_Suchen_Belegnummer(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr)
 {
     // Numbers are unique per client only, so the client must match as well.
-    const auto treffer = neueTabelle(kListenSpalten, mlSpaltenAnzahl);
+    const auto treffer = neueTabelle(kListenSpalten);
     mahnungenLesen(*treffer, mandant, std::nullopt,
                    QStringLiteral("m.beleg_lfdnr = ? AND m.wirtschaftsjahr = ? AND m.beleg_rnr = ? "
                                   "AND m.mandant_rnr = ? AND m.mandant_lnr = ?"),

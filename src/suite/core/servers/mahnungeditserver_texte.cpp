@@ -48,16 +48,9 @@ bool TMahnungEditServer::Textbausteine_Abfragen()
 {
     if (!m_textbausteine) {
         m_textbausteine = std::make_unique<TVRList>();
-        const struct {
-            const char* name;
-            bool sichtbar;
-            int breite;
-        } spalten[] = {{"Kurztext", true, 147}, {"Protokollnummer", false, 0}, {"Text", false, 0}};
-        for (const auto& s : spalten) {
-            TVRColumn& c = m_textbausteine->ColumnAdd(QString::fromUtf8(s.name), CVR_Text);
-            c.Integer = s.breite;
-            c.Flag1 = s.sichtbar;
-        }
+        static const TVRSpalte spalten[] = {
+            {"Kurztext", CVR_Text, false, true, 147}, {"Protokollnummer", CVR_Text, false, false}, {"Text", CVR_Text, false, false}};
+        m_textbausteine->ColumnsAdd(spalten);
     }
     m_textbausteine->RowsClear();
     TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr, kurztext, text FROM textbaustein"));

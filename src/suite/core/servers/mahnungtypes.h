@@ -6,6 +6,15 @@
 #include <QString>
 #include <vector>
 
+// The dunning fee of one item: never more than this.
+constexpr double CMahngebuehr_Hoechstbetrag = 2.5;
+// The fee an item is preset with at the hand-over, by the dunning level it has reached so far: the
+// first two dunnings are free.
+constexpr double qel_MahngebuehrVorgabe(int bisherigeMahnstufe)
+{
+    return bisherigeMahnstufe > 1 ? CMahngebuehr_Hoechstbetrag : 0.0;
+}
+
 // One dunned item.
 struct TQEL_Mahnung_Belegpositionen {
     int32_t RNr = 0;        // computer number of the open item's transaction

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,13 +31,18 @@ void alteAuftraegeAufraeumen()
 
 QString qel_DruckzeileText(const TMOLA_PrintEditServer_Record& rec)
 {
+    for (double betrag : {rec.Saldo, rec.Mahngebuehren, rec.Verzugszins})
+        if (!std::isfinite(betrag) || std::abs(betrag) >= 1e13)
+            throw EQELError(QStringLiteral("Die Druckzeile %1 enthält einen ungültigen Betrag.").arg(rec.Belegnummer));
     QJsonObject o;
     o.insert(QStringLiteral("prg"), rec.PrgId);
     o.insert(QStringLiteral("auftrag"), rec.Auftrag);
     o.insert(QStringLiteral("stufe"), rec.Mahnstufe);
-    o.insert(QStringLiteral("saldo"), rec.Saldo);
-    o.insert(QStringLiteral("gebuehren"), rec.Mahngebuehren);
-    o.insert(QStringLiteral("zins"), rec.Verzugszins);
+    // Money in cents, as everywhere in the suite's storage: exact, and no double survives a round trip
+    // through text with a different value.
+    o.insert(QStringLiteral("saldo_cent"), qel_Cent(rec.Saldo));
+    o.insert(QStringLiteral("gebuehren_cent"), qel_Cent(rec.Mahngebuehren));
+    o.insert(QStringLiteral("zins_cent"), qel_Cent(rec.Verzugszins));
     o.insert(QStringLiteral("beleg"), rec.Belegnummer);
     o.insert(QStringLiteral("datum"), rec.Belegdatum);
     o.insert(QStringLiteral("bis"), rec.ZahlbarBis);
@@ -60,9 +66,16 @@ TMOLA_PrintEditServer_Record qel_DruckzeileLesen(const QString& text)
     r.PrgId = o.value(QStringLiteral("prg")).toString();
     r.Auftrag = o.value(QStringLiteral("auftrag")).toInt();
     r.Mahnstufe = o.value(QStringLiteral("stufe")).toInt();
-    r.Saldo = o.value(QStringLiteral("saldo")).toDouble();
-    r.Mahngebuehren = o.value(QStringLiteral("gebuehren")).toDouble();
-    r.Verzugszins = o.value(QStringLiteral("zins")).toDouble();
+    const auto betrag = [&o](const char* name) {
+        const QJsonValue v = o.value(QLatin1String(name));
+        if (!v.isDouble() || v.toDouble() != double(v.toInteger()))
+            throw EQELError(QStringLiteral("Eine Zeile des Druckauftrags ist beschädigt: %1 ist kein Centbetrag.")
+                                .arg(QLatin1String(name)));
+        return qel_Betrag(v.toInteger());
+    };
+    r.Saldo = betrag("saldo_cent");
+    r.Mahngebuehren = betrag("gebuehren_cent");
+    r.Verzugszins = betrag("zins_cent");
     r.Belegnummer = o.value(QStringLiteral("beleg")).toString();
     r.Belegdatum = o.value(QStringLiteral("datum")).toString();
     r.ZahlbarBis = o.value(QStringLiteral("bis")).toString();

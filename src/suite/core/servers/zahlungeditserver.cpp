@@ -11,13 +11,7 @@
 #include <cmath>
 
 namespace {
-struct SpaltenDef {
-    const char* name;
-    int typ;
-    bool geld;
-    bool sichtbar;
-};
-const SpaltenDef kSpalten[opSpaltenAnzahl] = {
+const TVRSpalte kSpalten[opSpaltenAnzahl] = {
     {"Geschäftspartner", CVR_Text, false, true},   {"Belegnummer", CVR_Text, false, true},
     {"Rechnungsdatum", CVR_Date, false, true},     {"Soll", CVR_Number, true, true},
     {"Haben", CVR_Number, true, true},             {"Saldo", CVR_Number, true, true},
@@ -145,8 +139,7 @@ TZahlungEditServer::~TZahlungEditServer() = default;
 
 void TZahlungEditServer::spaltenAnlegen()
 {
-    for (const SpaltenDef& d : kSpalten)
-        m_liste->ColumnAdd(QString::fromUtf8(d.name), d.typ, d.geld).Flag1 = d.sichtbar;
+    m_liste->ColumnsAdd(kSpalten);
 }
 
 bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TIntPair& gep, TDateTime von,

@@ -126,7 +126,7 @@ Tfrmdateianhang::~Tfrmdateianhang() { FormDestroy(); }
 
 void Tfrmdateianhang::FormCreate()
 {
-    qel_Guard(QStringLiteral("Tfrmdateianhang.FormCreate"), [&] {
+    Guard(__func__, [&] {
         QELFormInit(QStringLiteral("frmdateianhang"), true);
         CenterOnScreen();
     });
@@ -134,14 +134,14 @@ void Tfrmdateianhang::FormCreate()
 
 void Tfrmdateianhang::FormDestroy()
 {
-    qel_Guard(QStringLiteral("Tfrmdateianhang.FormDestroy"),
+    Guard(__func__,
               [&] { Glob_WWSServerFactoryClass().DokumentServer_Freigeben(FDokumentServer); }, false);
-    QELInfo().FehlerTerminate(QStringLiteral("Tfrmdateianhang.FormDestroy"), 0, QString(), QString(), 0, 0);
+    QELInfo().FehlerTerminate(Kontext(__func__), 0, QString(), QString(), 0, 0);
 }
 
 void Tfrmdateianhang::FormShow()
 {
-    qel_Guard(QStringLiteral("Tfrmdateianhang.FormShow"), [&] { Anhaenge_Laden(); });
+    Guard(__func__, [&] { Anhaenge_Laden(); });
 }
 
 void Tfrmdateianhang::SetAenderbar(bool v)
@@ -153,7 +153,7 @@ void Tfrmdateianhang::SetAenderbar(bool v)
 
 void Tfrmdateianhang::Anhaenge_Laden()
 {
-    qel_Guard(QStringLiteral("Tfrmdateianhang.Anhaenge_Laden"), [&] {
+    Guard(__func__, [&] {
         FItems.clear();
         if (IntPairDefined(FBesitzer)) {
             if (!FDokumentServer)
@@ -201,7 +201,7 @@ int Tfrmdateianhang::GewaehlterIndex() const
 bool Tfrmdateianhang::Datei_Hinzufuegen(const QString& pfad)
 {
     bool ok = false;
-    qel_Guard(QStringLiteral("Tfrmdateianhang.Datei_Hinzufuegen"), [&] {
+    Guard(__func__, [&] {
         const QFileInfo info(pfad);
         try {
             TDokumentServer::Datei_Pruefen(info.fileName(), pfad);
@@ -220,7 +220,7 @@ bool Tfrmdateianhang::Datei_Hinzufuegen(const QString& pfad)
 
 void Tfrmdateianhang::btnHinzufuegenClick()
 {
-    qel_Guard(QStringLiteral("Tfrmdateianhang.btnHinzufuegenClick"), [&] {
+    Guard(__func__, [&] {
         if (!FAenderbar)
             return;
         for (const QString& pfad : dateienWaehlen(QFileDialog::ExistingFiles, QStringLiteral("Dateien anhängen")))
@@ -230,7 +230,7 @@ void Tfrmdateianhang::btnHinzufuegenClick()
 
 void Tfrmdateianhang::btnEntfernenClick()
 {
-    qel_Guard(QStringLiteral("Tfrmdateianhang.btnEntfernenClick"), [&] {
+    Guard(__func__, [&] {
         const int i = GewaehlterIndex();
         if (!FAenderbar || i < 0 || i >= int(FItems.size()))
             return;
@@ -262,7 +262,7 @@ QByteArray Tfrmdateianhang::Inhalt(const TDatAnhItem& item)
 bool Tfrmdateianhang::Datei_Exportieren(int index, const QString& ordner)
 {
     bool ok = false;
-    qel_Guard(QStringLiteral("Tfrmdateianhang.Datei_Exportieren"), [&] {
+    Guard(__func__, [&] {
         if (index < 0 || index >= int(FItems.size()))
             return;
         const TDatAnhItem& item = FItems[index];
@@ -295,7 +295,7 @@ bool Tfrmdateianhang::Datei_Exportieren(int index, const QString& ordner)
 
 void Tfrmdateianhang::btnSpeichernUnterClick()
 {
-    qel_Guard(QStringLiteral("Tfrmdateianhang.btnSpeichernUnterClick"), [&] {
+    Guard(__func__, [&] {
         const int i = GewaehlterIndex();
         if (i < 0) {
             hinweis(994, QStringLiteral("Bitte zuerst einen Anhang auswählen!"));

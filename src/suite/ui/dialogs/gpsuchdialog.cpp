@@ -96,7 +96,7 @@ TfrmGpSuche::TfrmGpSuche(const TGpSuchEinstellungen& einstellungen, const TIntPa
 
 TfrmGpSuche::~TfrmGpSuche()
 {
-    qel_Guard(QStringLiteral("TfrmGpSuche.FormDestroy"),
+    Guard("FormDestroy",
               [&] { Glob_WWSServerFactoryClass().GPListenServer_Freigeben(m_server); }, false);
 }
 
@@ -109,7 +109,7 @@ void TfrmGpSuche::FormShow()
 
 void TfrmGpSuche::Suchen()
 {
-    qel_Guard(QStringLiteral("TfrmGpSuche.Suchen"), [&] {
+    Guard(__func__, [&] {
         const QString name = edtName->text().trimmed(), ort = edtOrt->text().trimmed(),
                       strasse = edtStrasse->text().trimmed(), land = edtLand->text().trimmed();
         if (!m_einst.AllowUngefiltert && name.isEmpty() && ort.isEmpty() && strasse.isEmpty() && land.isEmpty()) {

@@ -102,7 +102,7 @@ void Tkopftextpopupfrm::SetCaption(const QString& caption)
 
 void Tkopftextpopupfrm::FormShow()
 {
-    qel_Guard(QStringLiteral("Tkopftextpopupfrm.FormShow"), [&] {
+    Guard(__func__, [&] {
         // A new block starts with its name, a shown-again one where the clerk left off.
         if (FMitKurztext && edtKurztext->text().isEmpty())
             ActivateControl(edtKurztext);
@@ -113,17 +113,17 @@ void Tkopftextpopupfrm::FormShow()
 
 void Tkopftextpopupfrm::btnOKClick()
 {
-    qel_Guard(QStringLiteral("Tkopftextpopupfrm.btnOKClick"), [&] { SetModalResult(mrOk); });
+    Guard(__func__, [&] { SetModalResult(mrOk); });
 }
 
 void Tkopftextpopupfrm::btnAbbrechenClick()
 {
-    qel_Guard(QStringLiteral("Tkopftextpopupfrm.btnAbbrechenClick"), [&] { SetModalResult(mrCancel); });
+    Guard(__func__, [&] { SetModalResult(mrCancel); });
 }
 
 void Tkopftextpopupfrm::Platzhalter_Einfuegen(const QString& Platzhalter)
 {
-    qel_Guard(QStringLiteral("Tkopftextpopupfrm.Platzhalter_Einfuegen"), [&] {
+    Guard(__func__, [&] {
         redtText->insertPlainText(Platzhalter);
         ActivateControl(redtText);
     });

@@ -1,60 +1,11 @@
 #include "layoutform.h"
 
-#include "suite/ui/programm.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-QString C_QELFolder_Value(TQELFolder folder)
-{
-    switch (folder) {
-    case qfProgramm:
-        return QStringLiteral("Programm");
-    case qfDaten:
-        return QStringLiteral("Daten");
-    case qfBerichte:
-        return QStringLiteral("Berichte");
-    }
-    return QString();
-}
-
-namespace {
-
-QString ordnerPfad(TQELFolder folder)
-{
-    const TSuiteKonfiguration& k = QELProgramm().Konfiguration();
-    switch (folder) {
-    case qfBerichte:
-        return k.BerichtsOrdner;
-    case qfDaten:
-        return QFileInfo(k.Datenbank).absolutePath();
-    case qfProgramm:
-        break;
-    }
-    return QDir::currentPath();
-}
-
-}  // namespace
-
-QString GetDirWwsByName(TQELFolder folder, const QString& name, bool mussExistieren)
-{
-    const QString ordner = ordnerPfad(folder);
-    if (ordner.isEmpty())
-        throw EQELError(QStringLiteral("Für den Ordner „%1“ ist kein Pfad eingestellt.").arg(C_QELFolder_Value(folder)));
-    const QString basis = QDir::cleanPath(QDir(ordner).absolutePath());
-    const QString pfad = QDir::cleanPath(QDir(basis).absoluteFilePath(name.trimmed()));
-    if (name.trimmed().isEmpty() || !pfad.startsWith(basis + QLatin1Char('/')))
-        throw EQELError(QStringLiteral("Der Dateiname „%1“ liegt nicht im Ordner „%2“ (%3).")
-                            .arg(name, C_QELFolder_Value(folder), basis));
-    if (mussExistieren && !QFileInfo(pfad).isFile())
-        throw EQELError(QStringLiteral("Die Datei „%1“ wurde im Ordner „%2“ nicht gefunden:\n%3")
-                            .arg(name, C_QELFolder_Value(folder), pfad));
-    return pfad;
-}
 
 QString TZIM_SelectedLayout::Wert(const QString& name) const
 {
@@ -126,7 +77,7 @@ TLayoutform::~TLayoutform() { FormDestroy(); }
 
 void TLayoutform::FormCreate()
 {
-    qel_Guard(QStringLiteral("TLayoutform.FormCreate"), [&] {
+    Guard(__func__, [&] {
         QELFormInit(QStringLiteral("Layoutform"), true);
         CenterOnScreen();
         Glob_WWSServerFactoryClass().SystemServer_Holen(FSystemServer);
@@ -135,7 +86,7 @@ void TLayoutform::FormCreate()
 
 void TLayoutform::FormDestroy()
 {
-    const QString kontext = QStringLiteral("TLayoutform.FormDestroy");
+    const QString kontext = Kontext(__func__);
     qel_Guard(kontext, [&] { Glob_WWSServerFactoryClass().SystemServer_Freigeben(FSystemServer); }, false);
     QELInfo().FehlerTerminate(kontext, 0, QString(), QString(), 0, 0);
 }
@@ -165,7 +116,7 @@ void TLayoutform::Layouts_Laden()
 
 void TLayoutform::lvLayoutsChange()
 {
-    qel_Guard(QStringLiteral("TLayoutform.lvLayoutsChange"), [&] {
+    Guard(__func__, [&] {
         lvEinstellungen->clear();
         const int i = lvLayouts->indexOfTopLevelItem(lvLayouts->currentItem());
         btnOK->setEnabled(i >= 0);
@@ -203,7 +154,7 @@ bool TLayoutform::LayoutWaehlen(const QString& bezeichnung)
 
 void TLayoutform::btnOKClick()
 {
-    qel_Guard(QStringLiteral("TLayoutform.btnOKClick"), [&] {
+    Guard(__func__, [&] {
         if (lvLayouts->currentItem())
             SetModalResult(mrOk);
     });
@@ -212,7 +163,7 @@ void TLayoutform::btnOKClick()
 bool TLayoutform::Execute(const TZIM_LayoutDialog_InputData& eingabe, TZIM_SelectedLayout_List& liste)
 {
     bool ok = false;
-    qel_Guard(QStringLiteral("TLayoutform.Execute"), [&] {
+    Guard(__func__, [&] {
         FEingabe = eingabe;
         if (!FEingabe.Ueberschrift.isEmpty()) {
             pnlHeader->setText(FEingabe.Ueberschrift);

@@ -3,6 +3,7 @@
 
 #include "suite/ui/controls.h"
 #include "suite/ui/forms.h"
+#include "suite/ui/programm.h"
 #include "suite/core/servers/interfaces.h"
 
 #include <QStringList>
@@ -11,18 +12,6 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
-
-// Folders of the suite.
-enum TQELFolder : int {
-    qfProgramm = 0,
-    qfDaten = 1,
-    qfBerichte = 19,  // report layouts
-};
-// Folder names by TQELFolder ordinal.
-QString C_QELFolder_Value(TQELFolder folder);
-// The path of a file in a folder of the suite. mussExistieren: raises EQELError when the file is
-// missing. A name that would lead out of the folder is refused.
-QString GetDirWwsByName(TQELFolder folder, const QString& name, bool mussExistieren);
 
 // Options of the dialog (ordinals of its option set).
 enum TZIM_LayoutOption : int {

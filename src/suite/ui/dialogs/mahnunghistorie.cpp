@@ -29,33 +29,26 @@ TfrmMahnungHistorie::TfrmMahnungHistorie()
     layout->addWidget(vtHistorie, 1);
     layout->addLayout(unten);
     resize(700, 380);
-    qel_Guard(QStringLiteral("TfrmMahnungHistorie.FormCreate"),
+    Guard("FormCreate",
               [&] { Glob_ServerFactoryClass().MahnungEditServer_Holen(FMahnungEditServer); });
 }
 
 TfrmMahnungHistorie::~TfrmMahnungHistorie()
 {
-    qel_Guard(QStringLiteral("TfrmMahnungHistorie.FormDestroy"), [&] { qel_ListenLoesen(this); }, false);
-    qel_Guard(QStringLiteral("TfrmMahnungHistorie.FormDestroy"),
+    Guard("FormDestroy", [&] { qel_ListenLoesen(this); }, false);
+    Guard("FormDestroy",
               [&] { Glob_ServerFactoryClass().MahnungEditServer_Freigeben(FMahnungEditServer); }, false);
 }
 
 void TfrmMahnungHistorie::FormShow()
 {
-    qel_Guard(QStringLiteral("TfrmMahnungHistorie.FormShow"), [&] {
+    Guard(__func__, [&] {
         dspMandant->setText(Mandant_Bez);
         dspGep->setText(GepName);
         dspBeleg->setText(QStringLiteral("%1 vom %2").arg(Belegnummer, DateToStr(Rechnungsdatum)));
-        vtHistorie->BeginUpdate();
-        vtHistorie->Clear();
-        vtHistorie->SetVRList(nullptr);
-        vtHistorie->EndUpdate();
+        vtHistorie->ListeLoesen();
         if (!FMahnungEditServer)
             return;
-        TVRList* liste = FMahnungEditServer->Mahnhistorie_Liste(RechnerNummer, TransNummer, LfdNummer);
-        vtHistorie->BeginUpdate();
-        vtHistorie->SetVRList(liste);
-        vtHistorie->LoadFromVRList(true);
-        vtHistorie->EndUpdate();
+        vtHistorie->ListeBinden(FMahnungEditServer->Mahnhistorie_Liste(RechnerNummer, TransNummer, LfdNummer));
     });
 }

@@ -61,19 +61,13 @@ void TfrmZeitraumWahl::kalender(TQELStdEdit* edit)
 
 void TfrmZeitraumWahl::btnOkClick()
 {
-    qel_Guard(QStringLiteral("TfrmZeitraumWahl.btnOkClick"), [&] {
+    Guard(__func__, [&] {
         TDateTime von = 0, bis = 0;
-        try {
-            von = edtVon->GetAsDate();
-        } catch (const EConvertError&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Bitte ein gültiges Von-Datum eingeben."));
+        if (!edtVon->Lesen(von, QStringLiteral("Bitte ein gültiges Von-Datum eingeben."))) {
             ActivateControl(edtVon);
             return;
         }
-        try {
-            bis = edtBis->GetAsDate();
-        } catch (const EConvertError&) {
-            qel_Meldung(CMeldung_Hinweis, 994, QStringLiteral("Bitte ein gültiges Bis-Datum eingeben."));
+        if (!edtBis->Lesen(bis, QStringLiteral("Bitte ein gültiges Bis-Datum eingeben."))) {
             ActivateControl(edtBis);
             return;
         }
