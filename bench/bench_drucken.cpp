@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     const TSuiteKonfiguration& k = suite.Konfiguration;
     QDir().mkpath(k.BerichtsOrdner);
     // The shipped layout from the source tree.
-    const QString vorlage = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../reports/mahnung.html");
+    const QString vorlage = QStringLiteral(MAHNWESEN_SOURCE_DIR "/reports/mahnung.html");
     if (!QFile::copy(vorlage, QDir(k.BerichtsOrdner).filePath(QStringLiteral("mahnung.html")))) {
         std::printf("Briefvorlage fehlt: %s\n", qPrintable(vorlage));
         return 2;
