@@ -80,6 +80,7 @@ protected:
         e->SetColRNr(mainu->ColRechnerNummer());
         e->SetColTRansNr(mainu->ColTransNummer());
         e->SetColLNr(mainu->ColLfdNummer());
+        e->SetColPauschale(mainu->ColPauschale());
         e->show();
         return e;
     }

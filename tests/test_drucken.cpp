@@ -2,7 +2,11 @@
 // report parameters and the output (letters go to PDF files instead of the preview or printer).
 #include "druck_testbasis.h"
 #include "editor_testbasis.h"
+#include "selektionsfrm.h"
+#include "suite/core/servers/mahnregelnserver.h"
+#include "suite/ui/dialogs/grunddialog.h"
 #include "suite/ui/dialogs/layoutform.h"
+#include "suite/ui/dialogs/verzugszinsdialog.h"
 #include "suite/reports/crystalrdcn.h"
 
 #include <QTreeWidget>
@@ -363,6 +367,58 @@ TEST_F(Drucken, ViewingModeAlwaysPreviewsWithTheBookedNumber)
     EXPECT_EQ(a.Parameterwert(QStringLiteral("Param_Beruecksichtigt")), DateToStr(kHeute - 3));
     // Without positions of the open items the debtor's contact stays cleared.
     EXPECT_EQ(a.Parameterwert(QStringLiteral("Param_Schuldner_MitaLNr")), QStringLiteral("0"));
+}
+
+TEST_F(Drucken, FlatFeeIsPrintedAsItsOwnAmountAndEveryLaterPrintOfACancelledDunningIsMarked)
+{
+    MahnRegeln_BasiszinsHinzufuegen(QDate(2026, 7, 1), 1.27);
+    Verwaltung_BenutzerAnlegen(QELProgramm().Benutzer(), QString(), {202, 203});
+    auto e = oeffnen({QStringLiteral("A1")});
+    umg.BeiModal<TfrmVerzugszins>([](TfrmVerzugszins* d) {
+        d->cbxPauschale->setChecked(true);
+        return mrOk;
+    });
+    e->edtZinssatz->Eingabehilfe();
+    e->redtKopfText->setPlainText(QStringLiteral("Bitte zahlen Sie."));
+    emit e->redtKopfText->Exit(e->redtKopfText);
+    umg.Recorder->Antworten = {mrYes};
+    imDialog();
+    e->actBuchenExecute();
+    ASSERT_TRUE(e->Gebucht());
+    ASSERT_EQ(pdf.Dateien().size(), 1);
+    QString text = pdfText(TBerichtAusgabe::Ausgaben().first().Datei);
+    EXPECT_TRUE(text.contains(QStringLiteral("Pauschale nach § 288 Abs. 5 BGB (A1)"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Zu zahlender Gesamtbetrag: 140,65 EUR")));  // 100 + 0,65 interest + 40
+    EXPECT_FALSE(text.contains(QStringLiteral("STORNIERT")));
+    e.reset();
+
+    // Cancelled in the dunning list's viewing mode, then printed again there.
+    auto liste = std::make_unique<TfrmSelektion>();
+    liste->SetSelectedMandant(mandant.Id);
+    liste->SetSelectedMandant_Bez(mandant.Name);
+    liste->show();
+    liste->btnSuchen->click();
+    liste->vtMahnungen->SetSelected(liste->vtMahnungen->GetFirst(), true);
+    umg.BeiModal<TfrmMahnungSchreiben>([this](TfrmMahnungSchreiben* v) {
+        umg.BeiModal<TfrmGrundDialog>([](TfrmGrundDialog* d) {
+            d->edtGrund->setText(QStringLiteral("Doppelt gebucht"));
+            d->btnOkClick();
+            return d->ModalResult();
+        });
+        v->btnStornieren->click();
+        imDialog();
+        v->btnDrucken->click();
+        return mrCancel;
+    });
+    liste->btnAnzeigen->click();
+    EXPECT_EQ(umg.OffeneSchritte(), 0);
+    ASSERT_EQ(pdf.Dateien().size(), 2);
+    const auto a = TBerichtAusgabe::Ausgaben().last();
+    EXPECT_TRUE(a.Parameterwert(QStringLiteral("Param_Storniert")).endsWith(QStringLiteral(": Doppelt gebucht")));
+    text = pdfText(a.Datei);
+    EXPECT_TRUE(text.contains(QStringLiteral("STORNIERT"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Storniert am 08.12.2026")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Pauschale nach § 288 Abs. 5 BGB (A1)")));
 }
 
 }  // namespace

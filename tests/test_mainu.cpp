@@ -296,12 +296,14 @@ TEST_F(OffenePosten, HandOverBuildsTheTransferTableInListOrder)
     umg.BeiModal<TfrmMahnungSchreiben>([&](TfrmMahnungSchreiben* e) {
         TVRList* l = e->GewaehltePosten();
         EXPECT_EQ(l, f->Uebergabeliste());
-        EXPECT_EQ(l->GetColumnCount(), 15);
+        // The fifteen columns, and the flat fee of § 288 (5) BGB after them.
+        EXPECT_EQ(l->GetColumnCount(), 16);
         const QStringList titel{"Geschäftspartner", "GeschäftspartnerNr", "Belegnummer", "Rechnungsdatum", "Soll",
                                 "Haben", "Saldo", "Zahlbar bis", "Kommentar", "Mahnstufe", "Mahngebühren",
-                                "Verzugszinsen", "RechnerNummer", "TransaktionsNummer", "LfdNummer"};
-        const QList<int> typen{6, 6, 6, 7, 5, 5, 5, 7, 6, 1, 5, 5, 1, 1, 1};
-        for (int i = 0; i < 15; ++i) {
+                                "Verzugszinsen", "RechnerNummer", "TransaktionsNummer", "LfdNummer", "Pauschale"};
+        const QList<int> typen{6, 6, 6, 7, 5, 5, 5, 7, 6, 1, 5, 5, 1, 1, 1, 5};
+        EXPECT_EQ(e->ColPauschale(), 15);
+        for (int i = 0; i < 16; ++i) {
             EXPECT_EQ(l->Column(i).Name, titel[i]);
             EXPECT_EQ(l->Column(i).DataType, typen[i]);
         }
@@ -338,11 +340,11 @@ TEST_F(OffenePosten, HandOverBuildsTheTransferTableInListOrder)
     EXPECT_EQ(angehakt(f.get()).size(), 3);
     EXPECT_EQ(sichtbar(f.get()).size(), 2);
 
-    // A second hand-over keeps the fifteen columns and holds only its own rows.
+    // A second hand-over keeps the columns and holds only its own rows.
     f->actAuswahlaufhebenExecute();
     vt->SetCheckState(knoten(f.get(), QStringLiteral("A1")), csCheckedNormal);
     umg.BeiModal<TfrmMahnungSchreiben>([&](TfrmMahnungSchreiben* e) {
-        EXPECT_EQ(e->GewaehltePosten()->GetColumnCount(), 15);
+        EXPECT_EQ(e->GewaehltePosten()->GetColumnCount(), 16);
         EXPECT_EQ(e->GewaehltePosten()->GetRowCount(), 1);
         EXPECT_DOUBLE_EQ(e->GewaehltePosten()->GetCellValueAsFloat(0, 10), 0.0);
         return mrCancel;
@@ -357,7 +359,7 @@ TEST_F(OffenePosten, HandOverWithoutCheckedRowsShowsTheMessage)
     EXPECT_EQ(umg.Recorder->Texte(), QStringList{QStringLiteral("Bitte mindestens einen Offenen Posten selektieren!")});
     EXPECT_EQ(umg.ModalVerlauf.size(), 0);
     ASSERT_NE(f->Uebergabeliste(), nullptr);
-    EXPECT_EQ(f->Uebergabeliste()->GetColumnCount(), 15);
+    EXPECT_EQ(f->Uebergabeliste()->GetColumnCount(), 16);
 }
 
 TEST_F(OffenePosten, HistoryNeedsASelectedRow)

@@ -92,7 +92,8 @@ void TfrmMahnungSchreiben::aufbauen()
     dspMahngebuehren = new TQELStdLabel(QString(), this);
     dspVerzugszins = new TQELStdLabel(QString(), this);
     dspGesamt = new TQELStdLabel(QString(), this);
-    for (TQELStdLabel* d : {dspSummeOP, dspMahngebuehren, dspVerzugszins, dspGesamt}) {
+    dspPauschalen = new TQELStdLabel(QString(), this);
+    for (TQELStdLabel* d : {dspSummeOP, dspMahngebuehren, dspVerzugszins, dspPauschalen, dspGesamt}) {
         d->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         d->setMinimumWidth(100);
     }
@@ -100,6 +101,7 @@ void TfrmMahnungSchreiben::aufbauen()
     dspMahngebuehren->setObjectName(QStringLiteral("dspMahngebuehren"));
     dspVerzugszins->setObjectName(QStringLiteral("dspVerzugszins"));
     dspGesamt->setObjectName(QStringLiteral("dspGesamt"));
+    dspPauschalen->setObjectName(QStringLiteral("dspPauschalen"));
     dspGesamt->setFont(fett);
 
     grpTextbausteine = new TQELStdGroupBox(QStringLiteral(" Textbausteine "), this);
@@ -138,6 +140,13 @@ void TfrmMahnungSchreiben::aufbauen()
     btnAnhang = new TResBitBtn(QStringLiteral("Anhang"), QKeySequence(), this);
     btnAbbrechen = new TResBitBtn(QStringLiteral("Abbrechen"), QKeySequence(), this);
     btnAbbrechen->setToolTip(QStringLiteral("Schließen (Esc)"));
+    btnStornieren = new TResBitBtn(QStringLiteral("Stornieren"), QKeySequence(), this);
+    btnStornieren->setToolTip(QStringLiteral("Mahnung stornieren"));
+    btnStornieren->setVisible(false);
+    lblStorniert = new TQELStdLabel(QString(), this);
+    lblStorniert->setObjectName(QStringLiteral("lblStorniert"));
+    lblStorniert->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    lblStorniert->setVisible(false);
 
     // Header lines: client and partner on the left, the document number on the right.
     auto* kopf = new QGridLayout;
@@ -173,28 +182,30 @@ void TfrmMahnungSchreiben::aufbauen()
     werte->setHorizontalSpacing(6);
     auto* summen = new QGridLayout;
     const QStringList titel{QStringLiteral("Summe der Forderungen"), QStringLiteral("Mahngebühren"),
-                            QStringLiteral("Verzugszinsen"), QStringLiteral("Gesamt")};
-    const QList<TQELStdLabel*> anzeigen{dspSummeOP, dspMahngebuehren, dspVerzugszins, dspGesamt};
-    for (int i = 0; i < 4; ++i) {
+                            QStringLiteral("Verzugszinsen"), QStringLiteral("Pauschalen"), QStringLiteral("Gesamt")};
+    const QList<TQELStdLabel*> anzeigen{dspSummeOP, dspMahngebuehren, dspVerzugszins, dspPauschalen, dspGesamt};
+    for (int i = 0; i < int(anzeigen.size()); ++i) {
         summen->addWidget(new TQELAttachLabel(titel[i], anzeigen[i], this), i, 0);
         summen->addWidget(anzeigen[i], i, 1);
     }
-    werte->addLayout(summen, 0, 7, 3, 1);
+    werte->addLayout(summen, 0, 7, 4, 1);
 
     auto* texte = new QHBoxLayout;
     texte->addWidget(grpTextbausteine, 1);
     texte->addWidget(grpVorschau, 2);
     auto* knoepfe = new QHBoxLayout;
     knoepfe->addWidget(btnAnhang);
+    knoepfe->addWidget(btnStornieren);
     knoepfe->addStretch(1);
     knoepfe->addWidget(btnUebernehmen);
     knoepfe->addWidget(btnDrucken);
     knoepfe->addWidget(btnAbbrechen);
-    for (TResBitBtn* b : {btnUebernehmen, btnDrucken, btnAnhang, btnAbbrechen})
+    for (TResBitBtn* b : {btnUebernehmen, btnDrucken, btnAnhang, btnAbbrechen, btnStornieren})
         b->setMinimumWidth(110);
     auto* innen = new QVBoxLayout;
     innen->setContentsMargins(10, 6, 10, 10);
     innen->addLayout(kopf);
+    innen->addWidget(lblStorniert);
     innen->addWidget(vtGewaehltePosten, 3);
     innen->addLayout(werte);
     innen->addLayout(texte, 2);
@@ -213,6 +224,7 @@ void TfrmMahnungSchreiben::aufbauen()
     connect(edtZahlungsziel, &TQELStdEdit::Exit, this, &T::edtZahlungszielExit);
     connect(edtMahngebueren, &TQELStdEdit::Exit, this, &T::edtMahngebuerenExit);
     connect(edtZinssatz, &TQELStdEdit::Exit, this, &T::edtZinssatzExit);
+    edtZinssatz->SetEingabehilfe([this] { Verzugszins_Eingabehilfe(); });
     connect(edtBeruecksichtigt, &TQELStdEdit::Exit, this, &T::edtBeruecksichtigtExit);
     connect(edtMahnungsdatum, &TQELStdEdit::Exit, this, &T::edtMahnungsdatumExit);
     connect(vtGewaehltePosten, &TVTVRList::Change, this, &T::vtGewaehltePostenChange);
@@ -227,6 +239,7 @@ void TfrmMahnungSchreiben::aufbauen()
     connect(btnDrucken, &QPushButton::clicked, this, &T::actDruckenExecute);
     connect(btnAnhang, &QPushButton::clicked, this, &T::actAnhangExecute);
     connect(btnAbbrechen, &QPushButton::clicked, this, &T::actZurueckExecute);
+    connect(btnStornieren, &QPushButton::clicked, this, &T::actStornierenExecute);
 }
 
 namespace {
@@ -275,13 +288,16 @@ void TfrmMahnungSchreiben::Modus_Set(TModus value)
 void TfrmMahnungSchreiben::FormShow()
 {
     Guard(__func__, [&] {
+        FEinstellungen = FMahnungEditServer->Mahneinstellungen(FSelectedMandant);
         PosListe_Zeigen();
         VorgabenSetzen();
         Textbausteine_Laden();
         if (FModus == CQEL_Mahnung_Lesen)
             Nur_bei_Lesen();
-        else
+        else {
             Nur_bei_Schreiben();
+            Textbaustein_Vorwaehlen();
+        }
         if (TVirtualNode* erste = vtGewaehltePosten->GetFirst())
             vtGewaehltePosten->SetSelected(erste, true);
     });
@@ -307,7 +323,7 @@ void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_GewaehltePosten()
         };
         std::vector<Breite> breiten{{FColDatum, 80},     {FColSaldo, 70},         {FColZahlbarbis, 100},
                                     {FColBelegNr, 105},  {FColMahnstufe, 80},     {FColMahngebuehren, 80},
-                                    {FColVerzugszins, 80}};
+                                    {FColVerzugszins, 80},  {FColPauschale, 80}};
         if (FModus == CQEL_Mahnungen_Schreiben)
             breiten.insert(breiten.begin(), {{FColGep, 170}, {FColHaben, 70}, {FColSoll, 70}, {FColKommentar, 70}});
         // The clerk sees the columns sized here; key columns of the table stay hidden.
@@ -361,6 +377,7 @@ void TfrmMahnungSchreiben::Nur_bei_Lesen()
         // One message for the whole number; the parts after a failing one stay empty.
         const QString fehler = QStringLiteral("Fehler beim Schreiben der Belegnummer.");
         edtLfdNr->Schreiben(FLfdNr, fehler) && edtWJ->Schreiben(FWirtschaftsJahr, fehler) && edtRNr->Schreiben(FRNr, fehler);
+        Storno_Anzeigen();
     });
 }
 
@@ -404,13 +421,17 @@ void TfrmMahnungSchreiben::SummeOPBerechnen()
         FSumme = 0;
         FMahngebuehren = 0;
         FVerzugszins = 0;
+        FPauschalen = 0;
         TVTVRList* vt = vtGewaehltePosten;
+        const bool mitPauschale = Hat_Pauschale();
         for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n)) {
             FSumme += vt->GetCellValueAsFloat(n, FColSaldo);
             FMahngebuehren += vt->GetCellValueAsFloat(n, FColMahngebuehren);
             FVerzugszins += vt->GetCellValueAsFloat(n, FColVerzugszins);
+            if (mitPauschale)
+                FPauschalen += vt->GetCellValueAsFloat(n, FColPauschale);
         }
-        FGesamt = FSumme + FMahngebuehren + FVerzugszins;
+        FGesamt = FSumme + FMahngebuehren + FVerzugszins + FPauschalen;
         Maske_Aktualisieren();
     });
 }
@@ -422,6 +443,7 @@ void TfrmMahnungSchreiben::Maske_Aktualisieren()
         dspGesamt->setText(geldText(FGesamt));
         dspVerzugszins->setText(geldText(FVerzugszins));
         dspMahngebuehren->setText(geldText(FMahngebuehren));
+        dspPauschalen->setText(geldText(FPauschalen));
         dspMandant->setText(FSelectedMandant_Bez);
         Text_Anzeigen();
         edtBeruecksichtigt->Schreiben(FBeruecksichtigt, QStringLiteral("Fehler beim Schreiben des Berücksichtigungs-Datums."));
@@ -472,12 +494,13 @@ void TfrmMahnungSchreiben::Zahlungsziele_bestimmen()
         // One outer bracket: the view repaints once, not once per item.
         TVTUpdate alle(vt);
         for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n)) {
-            const qint64 stufe = vt->GetCellValueAsInteger(n, FColMahnstufe);
+            const int stufe = int(vt->GetCellValueAsInteger(n, FColMahnstufe));
+            const TDateTime ziel = FEinstellungen.Zahlungsziel(FMahnungsdatum, stufe);
             TVTUpdate u(vt);
             if (stufe == 0)
-                DateTime2VRItem(vt->GetCellValue(n, FColZahlbarbis), FMahnungsdatum + 14);
+                DateTime2VRItem(vt->GetCellValue(n, FColZahlbarbis), ziel);
             else
-                Date2VRItem(vt->GetCellValue(n, FColZahlbarbis), FMahnungsdatum + 5);
+                Date2VRItem(vt->GetCellValue(n, FColZahlbarbis), ziel);
         }
     });
 }
@@ -525,10 +548,10 @@ void TfrmMahnungSchreiben::edtMahngebuerenExit(QObject*)
         double gebuehr = 0;
         if (!edtMahngebueren->Lesen(gebuehr, QStringLiteral("Fehler beim Lesen der Mahngebühren")))
             return;
-        if (gebuehr > CMahngebuehr_Hoechstbetrag) {
-            hinweis(QStringLiteral("Maximum für Mahngebühren: ") + qel_FormatMoney(CMahngebuehr_Hoechstbetrag) + QLatin1Char(' ') +
-                    QELProgramm().GetWaehrung() + QLatin1Char('!'));
-            gebuehr = CMahngebuehr_Hoechstbetrag;
+        if (gebuehr > FEinstellungen.MaxGebuehr) {
+            hinweis(QStringLiteral("Maximum für Mahngebühren: ") + qel_FormatMoney(FEinstellungen.MaxGebuehr) +
+                    QLatin1Char(' ') + QELProgramm().GetWaehrung() + QLatin1Char('!'));
+            gebuehr = FEinstellungen.MaxGebuehr;
         }
         edtMahngebueren->SetAsFloat(gebuehr);
         if (TVirtualNode* n = vtGewaehltePosten->GetFirstSelected()) {

@@ -84,6 +84,9 @@ public:
     void SetColLNr(int v) { FColLNr = v; }
     int ColTRansNr() const { return FColTransNr; }
     void SetColTRansNr(int v) { FColTransNr = v; }
+    // The flat fee of § 288 (5) BGB per item; -1: the table has no such column.
+    int ColPauschale() const { return FColPauschale; }
+    void SetColPauschale(int v) { FColPauschale = v; }
 
     // Read access for checks.
     bool Gebucht() const { return FGebucht; }
@@ -91,6 +94,7 @@ public:
     double Mahngebuehren() const { return FMahngebuehren; }
     double Verzugszins() const { return FVerzugszins; }
     double Gesamt() const { return FGesamt; }
+    double Pauschalen() const { return FPauschalen; }
     const TQEL_Mahnung_Beleg_Array& Mahnungen() const { return FMahnungen; }
 
     // --- controls
@@ -123,6 +127,7 @@ public:
     TQELStdLabel* dspMahngebuehren;
     TQELStdLabel* dspVerzugszins;
     TQELStdLabel* dspGesamt;
+    TQELStdLabel* dspPauschalen;
     TQELStdGroupBox* grpTextbausteine;
     TVTVRList* vtTextbausteine;
     TQELStdSpeedButton* btnneu;
@@ -135,6 +140,8 @@ public:
     TResBitBtn* btnDrucken;
     TResBitBtn* btnAnhang;
     TResBitBtn* btnAbbrechen;
+    TResBitBtn* btnStornieren;   // viewing mode, right 203, while the dunning stands
+    TQELStdLabel* lblStorniert;  // viewing mode: the cancellation of the dunning
     TCalendarDialog dlgKalender;
 
     // --- editor (mahnungschreiben.cpp)
@@ -153,6 +160,12 @@ public:
     void Zahlungsziel_uebernehmen();
     void Zahlungsziele_bestimmen();
     void Spaltensichtbarkeit_Schalten_GewaehltePosten();
+    // F2 of the interest edit: default interest by law for the selected or every item, and the flat fee.
+    void Verzugszins_Eingabehilfe();
+    // Cancels the viewed dunning with a reason (mahnungschreiben_regeln.cpp).
+    void actStornierenExecute();
+    // Shows whether the viewed dunning is cancelled and offers the cancellation while it stands.
+    void Storno_Anzeigen();
 
     // --- text blocks (mahnungschreiben_texte.cpp)
     void btnneuClick();
@@ -199,6 +212,10 @@ private:
     void VorgabenSetzen();
     void Nur_bei_Lesen();
     void Nur_bei_Schreiben();
+    // Whether the listed items carry a flat-fee column.
+    bool Hat_Pauschale() const;
+    // Selects the text block the client set for the highest level this dunning reaches.
+    void Textbaustein_Vorwaehlen();
     // The per-item values, the two letter dates and their calendar buttons.
     void Eingaben_Schalten(bool Enable);
     // A node made current without being selected (focus, mouse press) becomes the selected one,
@@ -216,6 +233,7 @@ private:
     double FMahngebuehren = 0;
     double FGesamt = 0;
     double FVerzugszins = 0;
+    double FPauschalen = 0;
     TDateTime FBeruecksichtigt = 0;
     TVRList* FGewaehltePosten = nullptr;
     TIntPair FSelectedMandant;
@@ -230,12 +248,17 @@ private:
     int FColSoll = 0, FColHaben = 0, FColZahlbarbis = 0, FColBelegNr = 0, FColMahngebuehren = 0, FColMahnstufe = 0,
         FColSaldo = 0, FColGep = 0, FColDatum = 0, FColKommentar = 0, FColVerzugszins = 0, FColLNr = 0,
         FColGepNr = 0, FColRNr = 0, FColTransNr = 0;
+    int FColPauschale = -1;
     TModus FModus = CQEL_Mahnungen_Schreiben;
     int FLfdNr = 0;
     int FWirtschaftsJahr = 0;
     int FRNr = 0;
     QString FBelegnummer;
     TIntPair FMahnungsID;
+    // Viewing mode: the cancellation of the dunning, empty while it stands.
+    QString FStornoText;
+    // The client's dunning rules: fee cap, payment terms, text block per level.
+    TMahnEinstellungen FEinstellungen;
     // The documents as the server booked them: each partner's own document number for a later print.
     TQEL_Mahnung_Beleg_Array FGebuchteMahnungen;
 };

@@ -78,6 +78,8 @@ bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
             pos.Verzugszins = vt->GetCellValueAsFloat(n, FColVerzugszins);
             pos.Belegnummer = vt->GetCellValueAsString(n, FColBelegNr);
             pos.Belegdatum = vt->GetCellValueAsDate(n, FColDatum);
+            if (Hat_Pauschale())
+                pos.Pauschale = vt->GetCellValueAsFloat(n, FColPauschale);
 
             int index = Ist_Schon_Drin(gep);
             if (index < 0) {

@@ -63,6 +63,7 @@ TDruckArten Positionen_Schreiben(IQEL_PrintEditServer& server, int auftrag, cons
         zeile.Saldo = pos.Saldo;
         zeile.Mahngebuehren = pos.Mahngebuehren;
         zeile.Verzugszins = pos.Verzugszins;
+        zeile.Pauschale = pos.Pauschale;
         zeile.Belegnummer = pos.Belegnummer;
         zeile.Belegdatum = DateToStr(pos.Belegdatum);
         zeile.ZahlbarBis = DateToStr(pos.ZahlbarBis);
@@ -227,6 +228,9 @@ void TfrmMahnungSchreiben::Drucken_Struktur()
                 r->SetParameter(QStringLiteral("Param_GrussFilialname"), layout->Wert(QStringLiteral("ParamGrussFilialname")));
                 r->SetParameter(QStringLiteral("Param_BelegFussDrucken"),
                                 layout->Wert(QStringLiteral("ParamBelegFussDrucken")));
+                // Every print of a cancelled dunning says so.
+                if (!FStornoText.isEmpty())
+                    r->SetParameter(QStringLiteral("Param_Storniert"), FStornoText);
 
                 Raender_Setzen(*r->EngineReport(), *layout);
                 r->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),

@@ -4,6 +4,8 @@
 #include "suite/ui/dialogs/kopftextpopup.h"
 #include "suite/ui/vtupdate.h"
 
+#include <algorithm>
+
 namespace {
 const QString kHeute = QStringLiteral("#Heute");
 const QString kBeruecksichtigt = QStringLiteral("#Berücksichtigt");
@@ -28,6 +30,29 @@ void TfrmMahnungSchreiben::Textbausteine_Laden()
         TVTUpdate u(vtTextbausteine);
         vtTextbausteine->ListeBinden(FMahnungEditServer->Textbausteine_Liste());
         Spaltensichtbarkeit_Schalten_Textbausteine();
+    });
+}
+
+void TfrmMahnungSchreiben::Textbaustein_Vorwaehlen()
+{
+    qel_Guard(QStringLiteral("Textbaustein_Vorwaehlen"), [&] {
+        if (FEinstellungen.TextbausteinJeStufe.empty())
+            return;
+        int stufe = 0;
+        TVTVRList* liste = vtGewaehltePosten;
+        for (TVirtualNode* n = liste->GetFirst(); n; n = liste->GetNext(n))
+            stufe = std::max(stufe, int(liste->GetCellValueAsInteger(n, FColMahnstufe)) + 1);
+        const TIntPair id = FEinstellungen.Textbaustein(stufe);
+        if (!IntPairDefined(id))
+            return;
+        const int spalte = FMahnungEditServer->Spalte_TB_ID();
+        TVTVRList* vt = vtTextbausteine;
+        // A block deleted since the client chose it is simply not preselected.
+        for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))
+            if (IntPairEqual(qel_String2TIntPair(vt->GetCellValueAsString(n, spalte)), id)) {
+                vt->SetSelected(n, true);
+                return;
+            }
     });
 }
 

@@ -209,6 +209,7 @@ void Tfrmmainu::FormCreate()
         FWartemaske = std::make_unique<TfrmWartemaske>();
         Selektionsmodus_Fuellen();
         Fuebergabeliste.reset();
+        Mahnsperren_Einrichten();
     });
 }
 

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class QAction;
+
 class Tfrmmainu : public TQELForm {
     Q_OBJECT
 public:
@@ -52,6 +54,7 @@ public:
     int ColRechnerNummer() const { return FColRechnerNummer; }
     int ColTransNummer() const { return FColTransNummer; }
     int ColLfdNummer() const { return FColLfdNummer; }
+    int ColPauschale() const { return FColPauschale; }
     IQEL_ZahlungEditServer* ZahlungEditServer() const { return FZahlungEditServer.get(); }
 
     // --- controls
@@ -122,6 +125,15 @@ public:
     void actAuswahlaufhebenExecute();
     void actAuswahlUmkehrenExecute();
     void actMahnungHistorieExecute();
+    // Dunning blocks from the list's context menu (right 203): of the selected item or its partner.
+    void actMahnsperreExecute(bool Partner);
+    void actMahnsperreAufhebenExecute(bool Partner);
+    QAction* actPostenSperren = nullptr;
+    QAction* actPartnerSperren = nullptr;
+    QAction* actPostenEntsperren = nullptr;
+    QAction* actPartnerEntsperren = nullptr;
+    // A row the clerk cannot check: blocked, or dunned too recently.
+    static bool Ist_Gesperrt(TVirtualNode* Node) { return Node && Node->CheckType != ctCheckBox; }
 
     // --- hand-over
     void Uebergabeliste_Erstellen();
@@ -134,6 +146,8 @@ protected:
     void FormDestroy();
 
 private:
+    // The context menu of the list for users with right 203.
+    void Mahnsperren_Einrichten();
     void aufbauen();
     bool ModusF() const;
     bool ZeitTesten();
@@ -155,8 +169,10 @@ private:
     IQEL_MahnungEditServerRef FMAhnungEditServer;
     std::unique_ptr<TfrmWartemaske> FWartemaske;
     std::unique_ptr<TVRList> Fuebergabeliste;
+    // The client's dunning rules as of the last hand-over: the preset fee per level.
+    TMahnEinstellungen FMahnEinstellungen;
 
     int FColGep = 0, FColBelegnr = 0, FColDatum = 0, FColSoll = 0, FColHaben = 0, FColSaldo = 0,
         FColZahlungsziel = 0, FColKommentar = 0, FColMahnstufe = 0, FColMahngebuehren = 0, FColVerzugszinsen = 0,
-        FColGepNr = 0, FColRechnerNummer = 0, FColTransNummer = 0, FColLfdNummer = 0;
+        FColGepNr = 0, FColRechnerNummer = 0, FColTransNummer = 0, FColLfdNummer = 0, FColPauschale = 0;
 };

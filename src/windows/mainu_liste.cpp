@@ -49,6 +49,7 @@ void Tfrmmainu::Spaltensichtbarkeit_Schalten_OffenePosten()
         spalten.GetItem(s->Spalte_Verdeckt_13()).SetWidth(80);
         spalten.GetItem(s->Spalte_Verdeckt_14()).SetWidth(80);
         spalten.GetItem(s->Spalte_Kommentar()).SetWidth(80);
+        spalten.GetItem(s->Spalte_Mahnsperre()).SetWidth(250);
         for (int spalte :
              {s->Spalte_GepNr(), s->Spalte_RechnerNummer(), s->Spalte_TransNummer(), s->Spalte_LfdNummer(),
               s->Spalte_Verdeckt_01(), s->Spalte_Verdeckt_02(), s->Spalte_Verdeckt_03(), s->Spalte_Verdeckt_04(),
@@ -132,7 +133,9 @@ void Tfrmmainu::cbxzentralregulierungClick()
 void Tfrmmainu::vtOffenePostenInitNode(TVTVRList* Sender, TVirtualNode* Node)
 {
     Guard(__func__, [&] {
-        Sender->SetCheckType(Node, ctCheckBox);
+        // A blocked item, or one dunned too recently, shows no check box and cannot be checked.
+        const bool gesperrt = !Sender->GetCellValueAsString(Node, FZahlungEditServer->Spalte_Mahnsperre()).isEmpty();
+        Sender->SetCheckType(Node, gesperrt ? ctNone : ctCheckBox);
         Sender->SetCheckState(Node, csUncheckedNormal);
     });
 }
@@ -140,7 +143,9 @@ void Tfrmmainu::vtOffenePostenInitNode(TVTVRList* Sender, TVirtualNode* Node)
 void Tfrmmainu::vtOPPaintText(TVTVRList* Sender, TVirtualNode* Node, int, QColor* Color)
 {
     Guard(__func__, [&] {
-        if (Sender->GetCheckState(Node) == csCheckedNormal)
+        if (Ist_Gesperrt(Node))
+            *Color = QColor(128, 128, 128);
+        else if (Sender->GetCheckState(Node) == csCheckedNormal)
             *Color = QColor(0, 0, 255);
     });
 }
@@ -150,7 +155,7 @@ void Tfrmmainu::vtOffenePostenDblClick()
     Guard(__func__, [&] {
         TVTUpdate u(vtOffenePosten);
         TVirtualNode* node = vtOffenePosten->GetFirstSelected();
-        if (!node)
+        if (!node || Ist_Gesperrt(node))
             return;
         vtOffenePosten->SetCheckState(node, vtOffenePosten->GetCheckState(node) == csCheckedNormal
                                                 ? csUncheckedNormal
@@ -164,7 +169,8 @@ void Tfrmmainu::OffenePostenChecked_Schalten(bool Check)
         TVTUpdate u(vtOffenePosten);
         for (TVirtualNode* node = vtOffenePosten->GetFirst(); node; node = vtOffenePosten->GetNext(node))
             vtOffenePosten->SetCheckState(
-                node, Check && vtOffenePosten->GetVisible(node) ? csCheckedNormal : csUncheckedNormal);
+                node, Check && vtOffenePosten->GetVisible(node) && !Ist_Gesperrt(node) ? csCheckedNormal
+                                                                                       : csUncheckedNormal);
     });
 }
 
@@ -184,7 +190,8 @@ void Tfrmmainu::actAuswahlUmkehrenExecute()
         TVTUpdate u(vtOffenePosten);
         for (TVirtualNode* node = vtOffenePosten->GetFirst(); node; node = vtOffenePosten->GetNext(node)) {
             const bool pruefen =
-                vtOffenePosten->GetCheckState(node) == csUncheckedNormal && vtOffenePosten->GetVisible(node);
+                vtOffenePosten->GetCheckState(node) == csUncheckedNormal && vtOffenePosten->GetVisible(node) &&
+                !Ist_Gesperrt(node);
             vtOffenePosten->SetCheckState(node, pruefen ? csCheckedNormal : csUncheckedNormal);
         }
     });
@@ -247,6 +254,7 @@ void Tfrmmainu::Uebergabeliste_Erstellen()
         FColRechnerNummer = spalte({"RechnerNummer", CVR_Integer});
         FColTransNummer = spalte({"TransaktionsNummer", CVR_Integer});
         FColLfdNummer = spalte({"LfdNummer", CVR_Integer});
+        FColPauschale = spalte({"Pauschale", CVR_Number, true, true, 0, true});
     });
 }
 
@@ -257,7 +265,7 @@ void Tfrmmainu::GewaehltePostenListe_fuellen(int Row)
         IQEL_ZahlungEditServer* s = FZahlungEditServer.get();
         const int zeilen = Fuebergabeliste->GetRowCount();
         const qint64 mahnstufe = quelle->GetCellValueAsInteger(Row, s->Spalte_Mahnstufe());
-        const double gebuehr = qel_MahngebuehrVorgabe(int(mahnstufe));
+        const double gebuehr = FMahnEinstellungen.Gebuehr(int(mahnstufe));
         std::vector<TVRItem> werte{
             TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_Gep())),
             TVRItem(quelle->GetCellValueAsString(Row, s->Spalte_GepNr())),
@@ -274,6 +282,7 @@ void Tfrmmainu::GewaehltePostenListe_fuellen(int Row)
             TVRItem(quelle->GetCellValueAsInteger(Row, s->Spalte_RechnerNummer())),
             TVRItem(quelle->GetCellValueAsInteger(Row, s->Spalte_TransNummer())),
             TVRItem(quelle->GetCellValueAsInteger(Row, s->Spalte_LfdNummer())),
+            TVRItem(0.0),
         };
         Fuebergabeliste->RowAdd(werte, int(werte.size()) - 1, zeilen);
     });
@@ -291,6 +300,7 @@ void Tfrmmainu::actWeiterExecute()
         }
         if (!Fuebergabeliste)
             return;
+        FMahnEinstellungen = FMAhnungEditServer->Mahneinstellungen(FSelectedMandant);
         for (; node; node = vtOffenePosten->GetNextChecked(node, csCheckedNormal))
             GewaehltePostenListe_fuellen(vtOffenePosten->GetNodeData(node)->RowNr - 1);
 
@@ -315,6 +325,7 @@ void Tfrmmainu::actWeiterExecute()
         editor->SetColRNr(FColRechnerNummer);
         editor->SetColTRansNr(FColTransNummer);
         editor->SetColLNr(FColLfdNummer);
+        editor->SetColPauschale(FColPauschale);
         if (editor->ShowModal() == mrOk) {
             Maske_Aktualisieren();
             Offene_Posten_Laden();

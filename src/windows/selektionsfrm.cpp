@@ -507,6 +507,7 @@ void TfrmSelektion::Mahnung_Betrachten(bool ErsteZeile)
         editor->SetColMahnstufe(s->PosSpalte_Mahnstufe());
         editor->SetColMahngebuehren(s->PosSpalte_Mahngebuehren());
         editor->SetColVerzugszins(s->PosSpalte_Verzugszins());
+        editor->SetColPauschale(s->PosSpalte_Pauschale());
         editor->SetBeruecksichtigt(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Beruecksichtigt()));
         editor->SetMahnungsdatum(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Mahnungsdatum()));
         editor->SetMahnungsText(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_MahnungsText()));

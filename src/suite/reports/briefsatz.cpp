@@ -191,7 +191,8 @@ void TBriefsatz::datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& z
     d.set("absender", u8(absender.join(QStringLiteral(" · "))));
 
     mu::data positionen(mu::data::type::list);
-    double saldo = 0, gebuehren = 0, zinsen = 0;
+    double saldo = 0, gebuehren = 0, zinsen = 0, pauschale = 0;
+    QStringList pauschaleBelege;
     int anzahl = 0;
     QString brieftext;
     for (const TMOLA_PrintEditServer_Record& z : zeilen) {
@@ -214,13 +215,26 @@ void TBriefsatz::datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& z
         saldo += z.Saldo;
         gebuehren += z.Mahngebuehren;
         zinsen += z.Verzugszins;
+        if (z.Pauschale != 0) {
+            pauschale += z.Pauschale;
+            pauschaleBelege << z.Belegnummer;
+        }
     }
     d.set("positionen", positionen);
     d.set("hat_positionen", anzahl > 0);
     d.set("summe_saldo", u8(qel_FormatMoney(saldo)));
     d.set("summe_gebuehren", u8(qel_FormatMoney(gebuehren)));
     d.set("summe_zinsen", u8(qel_FormatMoney(zinsen)));
-    d.set("gesamt", u8(qel_FormatMoney(saldo + gebuehren + zinsen)));
+    d.set("summe_betrag", u8(qel_FormatMoney(saldo + gebuehren + zinsen)));
+    d.set("hat_pauschale", pauschale != 0);
+    d.set("summe_pauschale", u8(qel_FormatMoney(pauschale)));
+    d.set("pauschale_belege", u8(pauschaleBelege.join(QStringLiteral(", "))));
+    d.set("gesamt", u8(qel_FormatMoney(saldo + gebuehren + zinsen + pauschale)));
+    const QString storno = report.Parameter(QStringLiteral("Param_Storniert"));
+    if (storno.isEmpty())
+        d.set("storniert", false);
+    else
+        d.set("storniert", u8(storno));
     d.set("brieftext", u8(qel_TextAlsHtml(brieftext)));
 
     // Picture objects: a missing logo leaves its space empty.

@@ -264,6 +264,10 @@ void TQELStdEdit::Eingabehilfe()
 {
     if (isReadOnly() || !isEnabled())
         return;
+    if (m_eigeneHilfe) {
+        m_eigeneHilfe();
+        return;
+    }
     if (m_typ == TEditTyp::Datum) {
         TCalendarDialog kalender;
         try {

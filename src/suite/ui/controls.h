@@ -3,6 +3,8 @@
 
 #include "suite/core/types.h"
 
+#include <functional>
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -137,6 +139,8 @@ public:
 
     // F2, "Eingabe&hilfe": the calendar for dates, the allowed values otherwise.
     void Eingabehilfe();
+    // A window's own input help for this edit, instead of the standard one.
+    void SetEingabehilfe(std::function<void()> hilfe) { m_eigeneHilfe = std::move(hilfe); }
 
 signals:
     void Exit(QObject* sender);
@@ -156,6 +160,7 @@ private:
     int m_decimals = 2;
     bool m_tausender = false;
     QString m_programmText;  // last text the program wrote: not range checked
+    std::function<void()> m_eigeneHilfe;
 };
 
 // Rich-text edit that reports leaving it.

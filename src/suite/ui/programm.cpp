@@ -60,6 +60,15 @@ void TQELProgramm::Terminate()
 
 void TQELProgramm::SetTerminateAktion(std::function<void()> aktion) { terminateAktion() = std::move(aktion); }
 
+bool UserHatRecht(TZIM_WPF_Recht recht)
+{
+    IQEL_SystemServerRef server;
+    Glob_WWSServerFactoryClass().SystemServer_Holen(server);
+    const bool hat = server->Benutzer_Hat_Recht(QELProgramm().Benutzer(), recht);
+    Glob_WWSServerFactoryClass().SystemServer_Freigeben(server);
+    return hat;
+}
+
 bool UserRechtePruefen(const QVector<TZIM_WPF_Recht>& rechte, const QString&, int, bool, int)
 {
     IQEL_SystemServerRef server;

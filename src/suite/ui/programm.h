@@ -69,6 +69,9 @@ enum : int { TZIM_Rect_ReaktionKeinRecht = 0 };
 bool UserRechtePruefen(const QVector<TZIM_WPF_Recht>& rechte, const QString& s, int fnktType, bool flag,
                        int reaktion);
 
+// Whether the signed-in user holds the right; asks silently.
+bool UserHatRecht(TZIM_WPF_Recht recht);
+
 // Computer range record of the computer table.
 struct TRVRInfoUmfang {
     int RechnerNr = 0;

@@ -3,6 +3,7 @@
 
 #include "suite/core/types.h"
 #include "suite/core/vrlist.h"
+#include "mahnregeln.h"
 #include "mahnungtypes.h"
 
 #include <QByteArray>
@@ -57,6 +58,8 @@ public:
     virtual int Spalte_Verdeckt_15() = 0;
     virtual int Spalte_Verdeckt_16() = 0;
     virtual int Spalte_Verdeckt_17() = 0;
+    // Why an item cannot be dunned now (a block, or dunned too recently); empty when it can.
+    virtual int Spalte_Mahnsperre() = 0;
 };
 
 class IQEL_MahnungEditServer {
@@ -98,12 +101,28 @@ public:
     virtual int PosSpalte_Mahnstufe() = 0;
     virtual int PosSpalte_Mahngebuehren() = 0;
     virtual int PosSpalte_Verzugszins() = 0;
+    virtual int PosSpalte_Pauschale() = 0;
     // Per open item (computer, transaction and running number)
     virtual TDateTime Aktuelles_Zahlungsziel(int rechnerNr, int transNr, int lfdNr) = 0;
     virtual bool Ist_Zentralreguliert(int rechnerNr, int transNr, int lfdNr) = 0;
     // The booked dunnings of one open item, oldest first: dunning date, level, dunning number, fee,
     // interest, granted payment term (columns in this order).
     virtual TVRList* Mahnhistorie_Liste(int rechnerNr, int transNr, int lfdNr) = 0;
+    // Dunning rules of a client; the defaults when it stored none.
+    virtual TMahnEinstellungen Mahneinstellungen(const TIntPair& mandant) = 0;
+    // Default interest by law of each item from its own payment term up to bis. False, with a message
+    // naming the item, when one cannot be computed; then no result is written.
+    virtual bool Verzugszinsen_Berechnen(TDateTime bis, bool verbraucher, std::vector<TZinsPosten>& posten) = 0;
+    // Whether a booked dunning that stands charged the flat fee for the item.
+    virtual bool Pauschale_Berechnet(int rechnerNr, int transNr, int lfdNr) = 0;
+    // Dunning blocks; false with a message when refused.
+    virtual bool Mahnsperre_Setzen(const TMahnsperre& sperre) = 0;
+    virtual bool Mahnsperre_Aufheben(const TIntPair& mandant, const TIntPair& gepNr, const TIntTrio& posten) = 0;
+    // Cancels a booked dunning: the items' levels go back, the dunning stays marked. False with a message
+    // when refused.
+    virtual bool Mahnung_Stornieren(const TIntPair& mahnungsId, const QString& grund) = 0;
+    // Empty when the dunning stands, else "Storniert am ... von ...: reason".
+    virtual QString Storno_Text(const TIntPair& mahnungsId) = 0;
 };
 
 // Result columns of the partner search.
@@ -138,6 +157,7 @@ struct TMOLA_PrintEditServer_Record {
     double Saldo = 0;
     double Mahngebuehren = 0;
     double Verzugszins = 0;
+    double Pauschale = 0;   // flat fee of § 288 (5) BGB
     QString Belegnummer;    // or "BLOB" for the text row
     QString Belegdatum;
     QString ZahlbarBis;

@@ -40,13 +40,15 @@ TVRList* TMahnungEditServer::Mahnhistorie_Liste(int rechnerNr, int transNr, int 
     m_historie->RowsClear();
     TSqlAbfrage q(QStringLiteral(
         "SELECT m.mahnungsdatum, mp.mahnstufe, m.beleg_lfdnr, m.wirtschaftsjahr, m.beleg_rnr, "
-        "mp.mahngebuehren_cent, mp.verzugszins_cent, mp.zahlbar_bis "
+        "mp.mahngebuehren_cent, mp.verzugszins_cent, mp.zahlbar_bis, m.storniert_am "
         "FROM mahnung_position mp JOIN mahnung m ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr "
         "WHERE mp.op_rechner_nr = ? AND mp.op_trans_nr = ? AND mp.op_lfd_nr = ? "
         "ORDER BY m.mahnungsdatum, mp.mahnstufe"));
     q.Bind({rechnerNr, transNr, lfdNr}).Exec();
     while (q.Next()) {
-        const QString nummer = Formatiere_Belegnummer_String(QStringLiteral("AOP"), q.Int(2), q.Int(3), q.Int(4));
+        QString nummer = Formatiere_Belegnummer_String(QStringLiteral("AOP"), q.Int(2), q.Int(3), q.Int(4));
+        if (q.Double(8) != 0)
+            nummer += QStringLiteral(" (storniert)");
         m_historie->RowAdd({TVRItem(q.Double(0)), TVRItem(qint64(q.Int(1))), TVRItem(nummer),
                             TVRItem(qel_Betrag(q.Int64(5))), TVRItem(qel_Betrag(q.Int64(6))), TVRItem(q.Double(7))});
     }

@@ -48,11 +48,21 @@ public:
     int PosSpalte_Mahnstufe() override;
     int PosSpalte_Mahngebuehren() override;
     int PosSpalte_Verzugszins() override;
+    int PosSpalte_Pauschale() override;
 
     // Dunning data of open items (mahnungeditserver.cpp)
     TDateTime Aktuelles_Zahlungsziel(int rechnerNr, int transNr, int lfdNr) override;
     bool Ist_Zentralreguliert(int rechnerNr, int transNr, int lfdNr) override;
     TVRList* Mahnhistorie_Liste(int rechnerNr, int transNr, int lfdNr) override;
+
+    // Dunning rules, blocks and cancellation (mahnungeditserver_regeln.cpp)
+    TMahnEinstellungen Mahneinstellungen(const TIntPair& mandant) override;
+    bool Verzugszinsen_Berechnen(TDateTime bis, bool verbraucher, std::vector<TZinsPosten>& posten) override;
+    bool Pauschale_Berechnet(int rechnerNr, int transNr, int lfdNr) override;
+    bool Mahnsperre_Setzen(const TMahnsperre& sperre) override;
+    bool Mahnsperre_Aufheben(const TIntPair& mandant, const TIntPair& gepNr, const TIntTrio& posten) override;
+    bool Mahnung_Stornieren(const TIntPair& mahnungsId, const QString& grund) override;
+    QString Storno_Text(const TIntPair& mahnungsId) override;
 
 private:
     std::unique_ptr<TVRList> m_textbausteine;

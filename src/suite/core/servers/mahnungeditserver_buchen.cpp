@@ -2,6 +2,7 @@
 #include "mahnungeditserver.h"
 
 #include "database_intern.h"
+#include "mahnregelnserver.h"
 #include "postencache.h"
 #include "servermeldung.h"
 
@@ -123,9 +124,9 @@ struct TBuchungsAbfragen {
     TStapelAbfrage positionenSchreiben{[](int n) {
         return QStringLiteral(
                    "INSERT INTO mahnung_position (mahnung_rnr, mahnung_lnr, pos, op_rechner_nr, op_trans_nr, op_lfd_nr, "
-                   "zahlbar_bis, mahnstufe, saldo_cent, mahngebuehren_cent, verzugszins_cent, belegnummer, belegdatum) "
-                   "VALUES %1")
-            .arg(platzhalterZeilen(n, 13, false));
+                   "zahlbar_bis, mahnstufe, saldo_cent, mahngebuehren_cent, verzugszins_cent, belegnummer, belegdatum, "
+                   "pauschale_cent) VALUES %1")
+            .arg(platzhalterZeilen(n, 14, false));
     }};
 };
 
@@ -259,7 +260,7 @@ void belegeSchreiben(TBuchungsAbfragen& a, const TQEL_Mahnung_Beleg_Array& mahnu
             const TQEL_Mahnung_Belegpositionen& p = *pp;
             q.Bind({id.RNr, id.LNr + i, pos, p.RNr, p.TransNr, int(p.LfdNr), p.ZahlbarBis, p.Mahnstufe,
                     qel_Cent(p.Saldo), qel_Cent(p.Mahngebuehren), qel_Cent(p.Verzugszins), p.Belegnummer,
-                    p.Belegdatum});
+                    p.Belegdatum, qel_Cent(p.Pauschale)});
         }
         q.Exec();
         for (int k = 0; k < anzahl; ++k)
@@ -293,6 +294,7 @@ bool TMahnungEditServer::Mahnungen_Buchen(TQEL_Mahnung_Beleg_Array& mahnungen)
         for (const TQEL_Mahnung_Beleg& beleg : mahnungen)
             belegPruefen(beleg);
         TTransaktion t;
+        MahnRegeln_BuchungPruefen(mahnungen);
         TBuchungsAbfragen a;
         allePostenErhoehen(a, mahnungen);
         nummern = belegnummernVergeben(a, mahnungen, rechner);
@@ -300,6 +302,9 @@ bool TMahnungEditServer::Mahnungen_Buchen(TQEL_Mahnung_Beleg_Array& mahnungen)
         belegeSchreiben(a, mahnungen, nummern, id, rechner, jetzt, benutzer);
         t.Commit();
     } catch (const EBuchungAbgelehnt& e) {
+        qel_ServerMeldung(QStringLiteral("Die Mahnungen wurden nicht gebucht.\n%1").arg(e.Text()));
+        return false;
+    } catch (const EMahnRegel& e) {
         qel_ServerMeldung(QStringLiteral("Die Mahnungen wurden nicht gebucht.\n%1").arg(e.Text()));
         return false;
     } catch (const EDatenbankKonflikt& e) {

@@ -35,6 +35,7 @@ enum : int {
     mpMahnstufe,
     mpMahngebuehren,
     mpVerzugszins,
+    mpPauschale,
     mpSpaltenAnzahl
 };
 
@@ -51,7 +52,7 @@ const TVRSpalte kPositionsSpalten[mpSpaltenAnzahl] = {
     {"Belegnummer", CVR_Text, false, true},    {"Rechnungsdatum", CVR_Date, false, true},
     {"Zahlbar bis", CVR_Date, false, true},    {"Saldo", CVR_Number, true, true},
     {"Mahnstufe", CVR_Integer, false, true},   {"Mahngebühren", CVR_Number, true, true},
-    {"Verzugszinsen", CVR_Number, true, true},
+    {"Verzugszinsen", CVR_Number, true, true}, {"Pauschale", CVR_Number, true, true},
 };
 
 template <size_t N>
@@ -108,7 +109,7 @@ QHash<quint64, TPosSumme> positionsSummen(const std::optional<QString>& waehrung
 {
     const bool jePosten = !waehrung.has_value();
     TSqlAbfrage q(QStringLiteral("SELECT mp.mahnung_rnr, mp.mahnung_lnr, "
-                                 "mp.saldo_cent + mp.mahngebuehren_cent + mp.verzugszins_cent, mp.mahnstufe%1 "
+                                 "mp.saldo_cent + mp.mahngebuehren_cent + mp.verzugszins_cent + mp.pauschale_cent, mp.mahnstufe%1 "
                                  "FROM mahnung m JOIN mahnung_position mp ON mp.mahnung_rnr = m.rnr "
                                  "AND mp.mahnung_lnr = m.lnr %2 WHERE %3")
                       .arg(jePosten ? QStringLiteral(", op.waehrung") : QString(),
@@ -157,7 +158,7 @@ void mahnungenLesen(TVRList& liste, const TIntPair& mandant, const std::optional
     liste.Reserve(liste.GetRowCount() + int(summen.size()));  // one row per dunning with positions
     TSqlAbfrage q(QStringLiteral(
                       "SELECT m.rnr, m.lnr, m.mahnungsdatum, m.mahnungstext, m.beleg_lfdnr, m.wirtschaftsjahr, "
-                      "m.beleg_rnr, m.gep_rnr, m.gep_lnr, m.orge_rnr, m.orge_lnr, m.beruecksichtigt "
+                      "m.beleg_rnr, m.gep_rnr, m.gep_lnr, m.orge_rnr, m.orge_lnr, m.beruecksichtigt, m.storniert_am "
                       "FROM mahnung m WHERE %1 ORDER BY m.mahnungsdatum, m.wirtschaftsjahr, m.beleg_rnr, m.beleg_lfdnr")
                       .arg(bedingung));
     for (const QVariant& w : werte)
@@ -172,7 +173,8 @@ void mahnungenLesen(TVRList& liste, const TIntPair& mandant, const std::optional
         zeile[mlMahnungsdatum] = q.Double(2);
         zeile[mlMahnungsText] = q.Text(3);
         zeile[mlBelegnummer] = Formatiere_Belegnummer_String(QStringLiteral("AOP"), lfd, wj, rnr);
-        zeile[mlZusatz] = zusatz(summen.value(schluessel(q.Int(0), q.Int(1))));
+        zeile[mlZusatz] = (q.Double(12) != 0 ? QStringLiteral("STORNIERT: ") : QString()) +
+                          zusatz(summen.value(schluessel(q.Int(0), q.Int(1))));
         zeile[mlMahnungsID] = qel_TIntPair2String(TIntPair{q.Int(0), q.Int(1)});
         zeile[mlGepNr] = qel_TIntPair2String(gep);
         zeile[mlOrgeNr] = qel_TIntPair2String(TIntPair{q.Int(9), q.Int(10)});
@@ -271,8 +273,8 @@ bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair& mahnungsId)
     if (!kopf.Next() || kopf.Int(0) == 0)
         return false;
     TSqlAbfrage q(QStringLiteral(
-        "SELECT belegnummer, belegdatum, zahlbar_bis, saldo_cent, mahnstufe, mahngebuehren_cent, verzugszins_cent "
-        "FROM mahnung_position WHERE mahnung_rnr = ? AND mahnung_lnr = ? ORDER BY pos"));
+        "SELECT belegnummer, belegdatum, zahlbar_bis, saldo_cent, mahnstufe, mahngebuehren_cent, verzugszins_cent, "
+        "pauschale_cent FROM mahnung_position WHERE mahnung_rnr = ? AND mahnung_lnr = ? ORDER BY pos"));
     q.Bind({mahnungsId.RNr, mahnungsId.LNr}).Exec();
     while (q.Next()) {
         std::vector<TVRItem> zeile(mpSpaltenAnzahl);
@@ -283,6 +285,7 @@ bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair& mahnungsId)
         zeile[mpMahnstufe] = qint64(q.Int(4));
         zeile[mpMahngebuehren] = qel_Betrag(q.Int64(5));
         zeile[mpVerzugszins] = qel_Betrag(q.Int64(6));
+        zeile[mpPauschale] = qel_Betrag(q.Int64(7));
         liste.RowAdd(std::move(zeile));
     }
     return true;
@@ -297,3 +300,4 @@ int TMahnungEditServer::PosSpalte_Saldo() { return mpSaldo; }
 int TMahnungEditServer::PosSpalte_Mahnstufe() { return mpMahnstufe; }
 int TMahnungEditServer::PosSpalte_Mahngebuehren() { return mpMahngebuehren; }
 int TMahnungEditServer::PosSpalte_Verzugszins() { return mpVerzugszins; }
+int TMahnungEditServer::PosSpalte_Pauschale() { return mpPauschale; }

@@ -27,6 +27,7 @@ struct TQEL_Mahnung_Belegpositionen {
     double Verzugszins = 0;
     QString Belegnummer;    // number of the dunned invoice
     TDateTime Belegdatum = 0;
+    double Pauschale = 0;   // flat fee for a business debtor in default, 0 or 40, once per invoice
 };
 using TQEL_Mahnung_Belegpositionen_Array = std::vector<TQEL_Mahnung_Belegpositionen>;
 

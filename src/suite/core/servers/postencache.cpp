@@ -21,7 +21,9 @@ std::optional<TPostenMahnDaten> TPostenCache::AusDatenbank(int rechnerNr, int tr
     TSqlAbfrage q(QStringLiteral(
         "SELECT op.zahlungsziel, op.zentralreguliert, "
         "(SELECT MAX(mp.zahlbar_bis) FROM mahnung_position mp WHERE mp.op_rechner_nr = op.rechner_nr "
-        "  AND mp.op_trans_nr = op.trans_nr AND mp.op_lfd_nr = op.lfd_nr AND mp.mahnstufe = op.mahnstufe) "
+        "  AND mp.op_trans_nr = op.trans_nr AND mp.op_lfd_nr = op.lfd_nr AND mp.mahnstufe = op.mahnstufe "
+        "  AND NOT EXISTS (SELECT 1 FROM mahnung m WHERE m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr "
+        "  AND m.storniert_am <> 0)) "
         "FROM offener_posten op WHERE op.rechner_nr = ? AND op.trans_nr = ? AND op.lfd_nr = ?"));
     q.Bind({rechnerNr, transNr, lfdNr}).Exec();
     if (!q.Next())
@@ -29,5 +31,6 @@ std::optional<TPostenMahnDaten> TPostenCache::AusDatenbank(int rechnerNr, int tr
     TPostenMahnDaten d;
     d.AktuellesZahlungsziel = q.Wert(2).isNull() ? q.Double(0) : q.Wert(2).toDouble();
     d.Zentralreguliert = q.Int(1) != 0;
+    d.Faellig = q.Double(0);
     return d;
 }

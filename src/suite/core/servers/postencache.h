@@ -9,6 +9,7 @@
 struct TPostenMahnDaten {
     TDateTime AktuellesZahlungsziel = 0;  // term of the latest booked dunning, else the item's own
     bool Zentralreguliert = false;
+    TDateTime Faellig = 0;  // the item's own payment term: default interest runs from the day after
 };
 
 class TPostenCache {

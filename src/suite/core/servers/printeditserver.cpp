@@ -43,6 +43,7 @@ QString qel_DruckzeileText(const TMOLA_PrintEditServer_Record& rec)
     o.insert(QStringLiteral("saldo_cent"), qel_Cent(rec.Saldo));
     o.insert(QStringLiteral("gebuehren_cent"), qel_Cent(rec.Mahngebuehren));
     o.insert(QStringLiteral("zins_cent"), qel_Cent(rec.Verzugszins));
+    o.insert(QStringLiteral("pauschale_cent"), qel_Cent(rec.Pauschale));
     o.insert(QStringLiteral("beleg"), rec.Belegnummer);
     o.insert(QStringLiteral("datum"), rec.Belegdatum);
     o.insert(QStringLiteral("bis"), rec.ZahlbarBis);
@@ -76,6 +77,7 @@ TMOLA_PrintEditServer_Record qel_DruckzeileLesen(const QString& text)
     r.Saldo = betrag("saldo_cent");
     r.Mahngebuehren = betrag("gebuehren_cent");
     r.Verzugszins = betrag("zins_cent");
+    r.Pauschale = betrag("pauschale_cent");
     r.Belegnummer = o.value(QStringLiteral("beleg")).toString();
     r.Belegdatum = o.value(QStringLiteral("datum")).toString();
     r.ZahlbarBis = o.value(QStringLiteral("bis")).toString();

@@ -1,6 +1,7 @@
 #include "zahlungeditserver.h"
 
 #include "database_intern.h"
+#include "mahnregelnserver.h"
 #include "postencache.h"
 
 #include <QCollator>
@@ -27,6 +28,7 @@ const TVRSpalte kSpalten[opSpaltenAnzahl] = {
     {"Ort", CVR_Text, false, false},               {"Urspr. Zahlungsziel", CVR_Date, false, false},
     {"Letzte Mahnung", CVR_Date, false, false},    {"Zentralreguliert", CVR_Text, false, false},
     {"Mandant", CVR_Text, false, false},           {"Anschrift", CVR_Text, false, false},
+    {"Mahnsperre", CVR_Text, false, true},
 };
 
 QString belegartenFilter(const QVector<TSRVTyp>& typen)
@@ -122,7 +124,7 @@ QHash<TPostenSchluessel, TMahnStand> mahnStaende(const TIntPair& mandant)
     TSqlAbfrage q(QStringLiteral(
         "SELECT mp.op_rechner_nr, mp.op_trans_nr, mp.op_lfd_nr, mp.mahnstufe, mp.zahlbar_bis, m.mahnungsdatum "
         "FROM mahnung_position mp JOIN mahnung m ON m.rnr = mp.mahnung_rnr AND m.lnr = mp.mahnung_lnr "
-        "WHERE m.mandant_rnr = ? AND m.mandant_lnr = ?"));
+        "WHERE m.mandant_rnr = ? AND m.mandant_lnr = ? AND m.storniert_am = 0"));
     q.Bind({mandant.RNr, mandant.LNr}).Exec();
     while (q.Next()) {
         TMahnStand& s = staende[TPostenSchluessel{q.Int(0), q.Int(1), q.Int(2)}];
@@ -172,6 +174,8 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
     sql += belegartenFilter(typen);
 
     const QHash<TPostenSchluessel, TMahnStand> mahnungen = mahnStaende(mandant);
+    const TAktiveSperren sperren = MahnRegeln_AktiveSperren(mandant, stichtag);
+    const int mindestTage = MahnRegeln_Lesen(mandant).MindestTage;
     TSqlAbfrage q(sql);
     q.Bind({mandant.RNr, mandant.LNr, von, bis, stichtag});
     if (IntPairDefined(gep))
@@ -220,9 +224,13 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
         zeile[opZentralreguliert] = zentral ? QStringLiteral("J") : QStringLiteral("N");
         zeile[opMandant] = mandantText;
         zeile[opOrgeNr] = paarText(q.Int(26), q.Int(27));
+        QString sperre = sperren.Text(q.Int(4), q.Int(5), rechner, trans, lfd);
+        if (sperre.isEmpty() && gemahnt)
+            sperre = MahnRegeln_MindestabstandText(stand->LetzteMahnung, stichtag, mindestTage);
+        zeile[opMahnsperre] = sperre;
         schluessel.push_back({q.Text(3), q.Double(7), q.Text(6), rechner, trans, lfd});
         m_liste->RowAdd(zeile, opSpaltenAnzahl - 1, m_liste->GetRowCount());
-        cache.Setzen(rechner, trans, lfd, TPostenMahnDaten{aktuellesZiel, zentral});
+        cache.Setzen(rechner, trans, lfd, TPostenMahnDaten{aktuellesZiel, zentral, ziel});
     }
     m_liste->RowsReorder(listenReihenfolge(schluessel));
     return true;

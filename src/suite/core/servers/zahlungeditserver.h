@@ -26,6 +26,7 @@ enum TOPSpalte : int {
     opZentralreguliert,    // 15: "J"/"N"
     opMandant,             // 16: key text
     opOrgeNr,              // 17: the partner's organisation key text
+    opMahnsperre,          // why the item cannot be dunned now, empty when it can
     opSpaltenAnzahl
 };
 
@@ -74,6 +75,7 @@ public:
     int Spalte_Verdeckt_15() override { return opZentralreguliert; }
     int Spalte_Verdeckt_16() override { return opMandant; }
     int Spalte_Verdeckt_17() override { return opOrgeNr; }
+    int Spalte_Mahnsperre() override { return opMahnsperre; }
 
 private:
     void spaltenAnlegen();
