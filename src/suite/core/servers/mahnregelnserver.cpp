@@ -72,11 +72,12 @@ void MahnRegeln_Speichern(const TIntPair& mandant, const TMahnEinstellungen& e)
     TSqlAbfrage(QStringLiteral("DELETE FROM mahn_stufe WHERE mandant_rnr = ? AND mandant_lnr = ?"))
         .Bind({mandant.RNr, mandant.LNr})
         .Exec();
+    // Typed NULLs: PostgreSQL cannot infer the type of an untyped one.
     std::map<int, std::pair<QVariant, TIntPair>> stufen;
+    for (const auto& [stufe, tb] : e.TextbausteinJeStufe)
+        stufen[stufe] = {QVariant(QMetaType(QMetaType::LongLong)), tb};
     for (const auto& [stufe, g] : e.GebuehrJeStufe)
         stufen[stufe].first = qel_Cent(g);
-    for (const auto& [stufe, tb] : e.TextbausteinJeStufe)
-        stufen[stufe].second = tb;
     TSqlAbfrage ins(QStringLiteral("INSERT INTO mahn_stufe (mandant_rnr, mandant_lnr, stufe, gebuehr_cent, tb_rnr, tb_lnr) "
                                    "VALUES (?, ?, ?, ?, ?, ?)"));
     for (const auto& [stufe, werte] : stufen) {
