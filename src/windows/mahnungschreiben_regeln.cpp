@@ -12,7 +12,7 @@ bool TfrmMahnungSchreiben::Hat_Pauschale() const
 
 void TfrmMahnungSchreiben::Verzugszins_Eingabehilfe()
 {
-    qel_Guard(QStringLiteral("TfrmMahnungSchreiben.Verzugszins_Eingabehilfe"), [&] {
+    Guard(__func__, [&] {
         if (FModus != CQEL_Mahnungen_Schreiben)
             return;
         TVTVRList* vt = vtGewaehltePosten;
@@ -73,7 +73,7 @@ void TfrmMahnungSchreiben::Storno_Anzeigen()
 
 void TfrmMahnungSchreiben::actStornierenExecute()
 {
-    qel_Guard(QStringLiteral("TfrmMahnungSchreiben.actStornierenExecute"), [&] {
+    Guard(__func__, [&] {
         if (FModus != CQEL_Mahnung_Lesen || !IntPairDefined(FMahnungsID))
             return;
         auto dialog = std::make_unique<TfrmGrundDialog>(

@@ -7,7 +7,7 @@
 
 void Tfrmmainu::Mahnsperren_Einrichten()
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.Mahnsperren_Einrichten"), [&] {
+    Guard(__func__, [&] {
         if (!UserHatRecht(203))
             return;
         actPostenSperren = new QAction(QStringLiteral("Posten für Mahnungen sperren..."), this);
@@ -43,7 +43,7 @@ bool auswahlLesen(TVTVRList* vt, IQEL_ZahlungEditServer* s, TIntTrio& posten, TI
 
 void Tfrmmainu::actMahnsperreExecute(bool Partner)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actMahnsperreExecute"), [&] {
+    Guard(__func__, [&] {
         TMahnsperre sperre;
         QString name;
         if (!auswahlLesen(vtOffenePosten, FZahlungEditServer.get(), sperre.Posten, sperre.GepNr, name))
@@ -66,7 +66,7 @@ void Tfrmmainu::actMahnsperreExecute(bool Partner)
 
 void Tfrmmainu::actMahnsperreAufhebenExecute(bool Partner)
 {
-    qel_Guard(QStringLiteral("Tfrmmainu.actMahnsperreAufhebenExecute"), [&] {
+    Guard(__func__, [&] {
         TIntTrio posten;
         TIntPair partner;
         QString name;

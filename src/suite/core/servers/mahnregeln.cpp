@@ -106,7 +106,7 @@ double TMahnEinstellungen::Gebuehr(int bisherigeStufe) const
 {
     if (const double* g = eintragBis(GebuehrJeStufe, bisherigeStufe + 1))
         return std::min(*g, MaxGebuehr);
-    return bisherigeStufe > 1 ? std::min(CMahnregel_MaxGebuehr, MaxGebuehr) : 0.0;
+    return std::min(qel_MahngebuehrVorgabe(bisherigeStufe), MaxGebuehr);
 }
 
 TIntPair TMahnEinstellungen::Textbaustein(int neueStufe) const

@@ -2,6 +2,7 @@
 // by law. Plain computations; the dunning server reads and stores the data.
 #pragma once
 
+#include "mahnungtypes.h"
 #include "suite/core/types.h"
 
 #include <QDate>
@@ -16,8 +17,6 @@ public:
     using EQELError::EQELError;
 };
 
-// The fee cap when a client has stored none.
-inline constexpr double CMahnregel_MaxGebuehr = 2.5;
 // The flat fee for business debtors in default (§ 288 (5) BGB), once per invoice.
 inline constexpr double CMahnregel_Pauschale = 40.0;
 
@@ -33,7 +32,7 @@ bool qel_IstWerktag(const QDate& tag, const QString& bundesland);
 QDate qel_NaechsterWerktag(const QDate& tag, const QString& bundesland);
 
 struct TMahnEinstellungen {
-    double MaxGebuehr = CMahnregel_MaxGebuehr;
+    double MaxGebuehr = CMahngebuehr_Hoechstbetrag;  // the cap when the client stored none
     int ZielTageErste = 14;   // new payment term of an item not dunned before
     int ZielTageWeitere = 5;  // of an item dunned before
     bool NurWerktage = false; // a term on a weekend or holiday moves to the next working day
