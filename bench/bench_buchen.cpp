@@ -85,7 +85,7 @@ std::map<QString, std::vector<TQEL_Mahnung_Belegpositionen>> offenePosten(const 
         p.Belegnummer = l->GetCellValueAsString(r, z->Spalte_Belegnummer());
         p.Belegdatum = l->GetCellValueAsDate(r, z->Spalte_Datum());
         p.ZahlbarBis = qel_DateOf(qel_Now()) + 14;
-        p.Mahngebuehren = 5;
+        p.Mahngebuehren = 2.5;
         p.Verzugszins = 1.5;
         jePartner[l->GetCellValueAsString(r, z->Spalte_GepNr())].push_back(p);
     }

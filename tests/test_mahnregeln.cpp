@@ -332,6 +332,24 @@ TEST_F(Regeln, VerzugszinsenAllerPostenVomEigenenZahlungsziel)
 
 TEST_F(Regeln, PauschaleNurEinmalJeRechnungUndNur40Euro)
 {
+    // The fee cap holds at the server too, also when the window is bypassed.
+    gebucht.clear();
+    TQEL_Mahnung_Beleg_Array zuTeuer(1);
+    zuTeuer[0] = {mandant.Id, alpha, CLeeresIntPair, kHeute + 0.5, kHeute, QStringLiteral("Text"), 0, 0, 0, {}};
+    TQEL_Mahnung_Belegpositionen teuer;
+    Init_TQEL_Mahnung_Belegpositionen(teuer);
+    teuer.RNr = a2.RechnerNummer;
+    teuer.TransNr = a2.TransaktionsNummer;
+    teuer.LfdNr = int16_t(a2.LfdNummer);
+    teuer.Mahnstufe = 1;
+    teuer.Mahngebuehren = 2.51;
+    teuer.Belegnummer = QStringLiteral("A2");
+    zuTeuer[0].Positionen.push_back(teuer);
+    EXPECT_FALSE(server->Mahnungen_Buchen(zuTeuer));
+    EXPECT_TRUE(gemeldet(*umg.Recorder, QStringLiteral("Die Mahngebühr von 2,51 EUR für den Posten A2 übersteigt die "
+                                                      "Höchstgebühr von 2,50 EUR.")));
+    EXPECT_EQ(stufe(a2), 0);
+
     EXPECT_FALSE(buchen(alpha, {{a1, p1}}, kHeute + 0.5, 12.5));
     EXPECT_TRUE(gemeldet(*umg.Recorder, QStringLiteral("beträgt 40,00 EUR")));
     ASSERT_TRUE(buchen(alpha, {{a1, p1}}, kHeute + 0.5, 40));

@@ -312,6 +312,7 @@ void MahnRegeln_BuchungPruefen(const TQEL_Mahnung_Beleg_Array& mahnungen)
 {
     struct TMandantRegeln {
         TAktiveSperren Sperren;
+        double MaxGebuehr = 0;
         int MindestTage = 0;
         QHash<TPostenSchluesselHash, TDateTime> Letzte;
     };
@@ -327,7 +328,9 @@ void MahnRegeln_BuchungPruefen(const TQEL_Mahnung_Beleg_Array& mahnungen)
         if (!regeln.contains(mk)) {
             TMandantRegeln r;
             r.Sperren = MahnRegeln_AktiveSperren(b.Mandant, jetzt);
-            r.MindestTage = MahnRegeln_Lesen(b.Mandant).MindestTage;
+            const TMahnEinstellungen e = MahnRegeln_Lesen(b.Mandant);
+            r.MaxGebuehr = e.MaxGebuehr;
+            r.MindestTage = e.MindestTage;
             if (r.MindestTage > 0)
                 r.Letzte = letzteMahnungen(b.Mandant);
             regeln.insert(mk, r);
@@ -335,6 +338,10 @@ void MahnRegeln_BuchungPruefen(const TQEL_Mahnung_Beleg_Array& mahnungen)
         const TMandantRegeln& r = regeln[mk];
         for (const TQEL_Mahnung_Belegpositionen& p : b.Positionen) {
             const TPostenSchluesselHash k{p.RNr, p.TransNr, int(p.LfdNr)};
+            if (qel_Cent(p.Mahngebuehren) > qel_Cent(r.MaxGebuehr))
+                throw EMahnRegel(QStringLiteral("Die Mahngebühr von %1 EUR für den Posten %2 übersteigt die Höchstgebühr "
+                                                "von %3 EUR.")
+                                     .arg(qel_FormatMoney(p.Mahngebuehren), postenName(p), qel_FormatMoney(r.MaxGebuehr)));
             const QString sperre = r.Sperren.Text(b.GepNr.RNr, b.GepNr.LNr, p.RNr, p.TransNr, int(p.LfdNr));
             if (!sperre.isEmpty())
                 throw EMahnRegel(QStringLiteral("Der Offene Posten %1 darf nicht gemahnt werden. %2").arg(postenName(p), sperre));

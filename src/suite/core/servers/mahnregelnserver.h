@@ -55,6 +55,6 @@ TIntPair MahnRegeln_Partner(const TIntPair& mandant, int nr);
 // or several match.
 TIntTrio MahnRegeln_Posten(const TIntPair& mandant, const QString& beleg);
 
-// Refuses (EMahnRegel) a booking of a blocked item, of an item dunned less than the client's minimum
+// Refuses (EMahnRegel) a booking with a fee above the client's cap, of a blocked item, of an item dunned less than the client's minimum
 // days before the new dunning date, and of a flat fee other than 40 or charged for an invoice before.
 void MahnRegeln_BuchungPruefen(const TQEL_Mahnung_Beleg_Array& mahnungen);
