@@ -12,6 +12,8 @@ PKGS=(
   libkainjow-mustache-dev
   libqt6svg6 libcups2 poppler-utils xvfb xauth fonts-dejavu-core fonts-liberation
   sqlite3 postgresql-15
+  libsqlite3-dev postgresql-client-15
+  dpkg-dev lintian appstream desktop-file-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -17,3 +17,6 @@ if [ -z "${QEL_TEST_PG_HOST:-}" ]; then
 fi
 
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j2 --timeout 300
+
+# The Debian package, unpacked into a temporary root: admin tool, demo data, program start, lintian.
+BUILD_DIR="$BUILD_DIR" ./scripts/paket-pruefen.sh
