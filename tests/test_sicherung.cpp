@@ -266,4 +266,35 @@ TEST(SicherungZiel, RefusesMissingFolderAndTheDatabaseItselfAndKeepsAnOlderBacku
     EXPECT_EQ(QDir(suite.Ordner()).entryList({QStringLiteral(".sicherung.db.*")}, QDir::Hidden | QDir::Files), QStringList());
 }
 
+TEST(SicherungPostgres, DumpRestoresAfterTheLastSessionEndsAndRefusesForeignFiles)
+{
+    QEL_NUR_POSTGRES();
+    TTempSuite suite(false);
+    TTestUmgebung umg(kHeute + 0.5);
+    QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
+    TTestMandant mandant{7, QStringLiteral("Testmandant GmbH")};
+    mandant.Partner(QStringLiteral("Alpha GmbH"));
+    const QString datei = suite.Ordner() + QStringLiteral("/sicherung.dump");
+    const TSicherungInfo info = Sicherung_Erstellen(suite.Konfiguration(), datei);
+    EXPECT_EQ(info.SchemaVersion, TSuiteDatenbank::SchemaVersionProgramm());
+    mandant.Partner(QStringLiteral("Beta KG"));
+
+    // This process is still connected: refused, nothing changed.
+    QString text = fehlerText([&] { Sicherung_Wiederherstellen(suite.Konfiguration(), datei); });
+    EXPECT_TRUE(text.contains(QStringLiteral("gerade benutzt"))) << text.toStdString();
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("geschaeftspartner")), 2);
+
+    QFile fremd(suite.Ordner() + QStringLiteral("/fremd.dump"));
+    ASSERT_TRUE(fremd.open(QIODevice::WriteOnly));
+    fremd.write("PGDMP kaputt");
+    fremd.close();
+    TSuiteDatenbank::Schliessen();
+    text = fehlerText([&] { Sicherung_Wiederherstellen(suite.Konfiguration(), fremd.fileName()); });
+    EXPECT_TRUE(text.contains(QStringLiteral("keine lesbare Sicherung"))) << text.toStdString();
+
+    Sicherung_Wiederherstellen(suite.Konfiguration(), datei);
+    TSuiteDatenbank::Oeffnen(suite.Konfiguration());
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("geschaeftspartner")), 1);
+}
+
 }  // namespace
