@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Remakes the guides' pictures in docs/bilder from a fresh demo database: the program's windows under
+# Xvfb and the first page of a dunning letter. Run after changing a window or the letter layout.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+BUILD_DIR=${BUILD_DIR:-build}
+[ -f "$BUILD_DIR/build.ninja" ] || cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$BUILD_DIR" -j2 --target mahnwesen-admin mahnwesen_bilder
+
+ZIEL=$(pwd)/docs/bilder
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/mahnwesen-bilder.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+export QEL_SUITE_CONFIG="$tmp/suite.ini"
+export QEL_SUITE_UNBEAUFSICHTIGT=1
+# A fixed seed keeps the pictures the same from run to run.
+"$BUILD_DIR/src/mahnwesen-admin" init --db suite.db --rechner 1 >/dev/null 2>&1
+"$BUILD_DIR/src/mahnwesen-admin" demo --seed 7 >/dev/null 2>&1
+
+xvfb-run -a -s "-screen 0 1400x1000x24" "$BUILD_DIR/docs/bilder/mahnwesen_bilder" "$tmp/bilder"
+for f in "$tmp"/bilder/*.png; do
+  cp "$f" "$ZIEL/"
+done
+brief=$(ls "$tmp"/bilder/pdf/*.pdf | head -n 1)
+pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$brief" "$ZIEL/brief"
+ls -1 "$ZIEL"/*.png
