@@ -266,6 +266,36 @@ TEST(SicherungZiel, RefusesMissingFolderAndTheDatabaseItselfAndKeepsAnOlderBacku
     EXPECT_EQ(QDir(suite.Ordner()).entryList({QStringLiteral(".sicherung.db.*")}, QDir::Hidden | QDir::Files), QStringList());
 }
 
+// The administrator's commands: exit code 0 with the file named, 1 with the reason on a refusal.
+TEST(SicherungAdmin, SichernAndWiederherstellenFromTheCommandLine)
+{
+    QEL_NUR_SQLITE();
+    TTempSuite suite(false);
+    TSuiteDatenbank::Schliessen();
+    auto admin = [&](const QStringList& args, QString* text) {
+        QProcess p;
+        p.start(QStringLiteral(MAHNWESEN_ADMIN_EXE), QStringList{QStringLiteral("--config"), suite.EinstellungsDatei()} + args);
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+            return -1;
+        *text = QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput());
+        return p.exitCode();
+    };
+    QString text;
+    const QString datei = suite.Ordner() + QStringLiteral("/tag1.db");
+    ASSERT_EQ(admin({QStringLiteral("sichern"), datei}, &text), 0) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Sicherung geschrieben: ") + datei)) << text.toStdString();
+    EXPECT_EQ(admin({QStringLiteral("sichern")}, &text), 2) << text.toStdString();
+
+    QFile kaputt(suite.Ordner() + QStringLiteral("/kaputt.db"));
+    ASSERT_TRUE(kaputt.open(QIODevice::WriteOnly));
+    kaputt.write("kein Backup");
+    kaputt.close();
+    EXPECT_EQ(admin({QStringLiteral("wiederherstellen"), kaputt.fileName()}, &text), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("keine Sicherung"))) << text.toStdString();
+    EXPECT_EQ(admin({QStringLiteral("wiederherstellen"), datei}, &text), 0) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("wiederhergestellt"))) << text.toStdString();
+}
+
 TEST(SicherungPostgres, DumpRestoresAfterTheLastSessionEndsAndRefusesForeignFiles)
 {
     QEL_NUR_POSTGRES();

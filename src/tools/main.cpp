@@ -3,6 +3,7 @@
 #include "suite/core/konfiguration.h"
 #include "suite/core/servers/database.h"
 #include "suite/demodaten/demodaten.h"
+#include "suite/core/servers/sicherung.h"
 #include "suite/core/servers/verwaltung.h"
 
 #include <QBuffer>
@@ -60,6 +61,9 @@ const char* const kHilfe =
     "  layout import DATEI --art ART --name NAME [--standard] [--einstellung NAME=WERT]...\n"
     "                                   Drucklayout mit dem Namen seiner Berichtsdatei eintragen\n"
     "  logo import NAME DATEI           Logo (PNG, JPEG, BMP) speichern oder ersetzen\n"
+    "  sichern DATEI                    Datenbank sichern (auch während der Arbeit; PostgreSQL: pg_dump)\n"
+    "  wiederherstellen DATEI           Datenbank aus einer geprüften Sicherung wiederherstellen\n"
+    "                                   (alle Programme der Suite müssen beendet sein)\n"
     "\n"
     "Ohne --config gilt $QEL_SUITE_CONFIG, sonst ~/.config/qel-suite/suite.ini.\n"
     "Rückgabewerte: 0 Erfolg, 1 Fehler, 2 falscher Aufruf.\n";
@@ -454,6 +458,31 @@ int befehlLogo(const TAufruf& a)
     return kOk;
 }
 
+int befehlSichern(const TAufruf& a)
+{
+    erlaubt(a, {}, 2);
+    const TSicherungInfo info = Sicherung_Erstellen(konfigLaden(a), a.woerter[1]);
+    err() << QStringLiteral("Sicherung geschrieben: %1 (%2 Bytes%3).\n")
+                 .arg(info.Datei)
+                 .arg(info.Bytes)
+                 .arg(info.SchemaVersion > 0 ? QStringLiteral(", Schemaversion %1").arg(info.SchemaVersion) : QString());
+    return kOk;
+}
+
+int befehlWiederherstellen(const TAufruf& a)
+{
+    erlaubt(a, {}, 2);
+    const TSuiteKonfiguration k = konfigLaden(a);
+    const TSicherungInfo info = Sicherung_Wiederherstellen(k, a.woerter[1]);
+    err() << QStringLiteral("Die Datenbank %1 wurde aus der Sicherung %2 wiederhergestellt (Schemaversion %3).\n")
+                 .arg(k.Datenbank, info.Datei)
+                 .arg(info.SchemaVersion);
+    if (info.SchemaVersion < TSuiteDatenbank::SchemaVersionProgramm())
+        err() << QStringLiteral("Sie wird beim nächsten Start des Programms oder mit \"upgrade\" auf Version %1 gebracht.\n")
+                     .arg(TSuiteDatenbank::SchemaVersionProgramm());
+    return kOk;
+}
+
 int ausfuehren(const QStringList& args)
 {
     TAufruf a;
@@ -485,6 +514,10 @@ int ausfuehren(const QStringList& args)
             return befehlLayout(a);
         if (befehl == QLatin1String("logo"))
             return befehlLogo(a);
+        if (befehl == QLatin1String("sichern"))
+            return befehlSichern(a);
+        if (befehl == QLatin1String("wiederherstellen"))
+            return befehlWiederherstellen(a);
         throw EAufruf(QStringLiteral("Unbekannter Befehl '%1'.").arg(befehl));
     } catch (const EAufruf& e) {
         err() << e.Text() << QStringLiteral("\n\n") << QString::fromUtf8(kHilfe);
