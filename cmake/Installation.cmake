@@ -31,6 +31,18 @@ execute_process(COMMAND gzip -9 -n -c ${PROJECT_BINARY_DIR}/data/changelog
 install(FILES ${PROJECT_SOURCE_DIR}/data/copyright ${PROJECT_BINARY_DIR}/data/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mahnwesen)
 
+# Manual pages and the guides with their pictures.
+foreach(seite mahnwesen mahnwesen-admin)
+  configure_file(${PROJECT_SOURCE_DIR}/data/${seite}.1 ${PROJECT_BINARY_DIR}/data/${seite}.1 @ONLY)
+  execute_process(COMMAND gzip -9 -n -c ${PROJECT_BINARY_DIR}/data/${seite}.1
+    OUTPUT_FILE ${PROJECT_BINARY_DIR}/data/${seite}.1.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/data/${seite}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/docs/handbuch-sachbearbeitung.md ${PROJECT_SOURCE_DIR}/docs/handbuch-administration.md
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mahnwesen)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/bilder/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mahnwesen/bilder
+  FILES_MATCHING PATTERN "*.png")
+
 # Debian package: dependencies from the linked libraries (dpkg-shlibdeps), plus what is loaded at run
 # time and therefore invisible to it (SQL drivers, the SVG icon plug-in, fonts for the letters).
 set(CPACK_GENERATOR DEB)
