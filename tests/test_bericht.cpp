@@ -8,6 +8,8 @@
 #include "suite/core/servers/printeditserver.h"
 #include "support/umgebung.h"
 
+#include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -383,6 +385,62 @@ TEST_F(Bericht, DocumentServerLoadsTheItemsContactPerson)
     EXPECT_TRUE(IntPairEqual(s->Beleg_Daten().Kopf.Kontaktperson, alphaKontakt));
     EXPECT_FALSE(s->Beleg_Laden(PairAusTrio(trio), int16_t(trio.LfdNummer + 1)));
     EXPECT_THROW(s->Beleg_Daten(), EQELError);
+}
+
+TEST_F(Bericht, MarkupInNamesAndTextsPrintsLiterally)
+{
+    const TIntPair orge = orgeDesPartners(alpha);
+    TSqlAbfrage(QStringLiteral("UPDATE organisation SET name1 = ?, name2 = ? WHERE rnr = ? AND lnr = ?"))
+        .Bind({QStringLiteral("<b>Fett</b> & Co"), QStringLiteral("{{Param_Belegnummer}}"), orge.RNr, orge.LNr})
+        .Exec();
+    const auto a = drucken(auftragMit({{QStringLiteral("<i>RE-1</i>"), 1, 10.0, 0, 0}},
+                                      QStringLiteral("<h1>Gross</h1> <img src=\"x.png\"> {{{brieftext}}} {{belegnummer}}")),
+                           QStringLiteral("Mahnung"));
+    const QString text = pdfText(a.Datei);
+    for (const char* wort : {"<b>Fett</b> & Co", "{{Param_Belegnummer}}", "<i>RE-1</i>", "<h1>Gross</h1>",
+                             "<img src=\"x.png\">", "{{{brieftext}}} {{belegnummer}}"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(wort))) << wort << "\n" << text.toStdString();
+}
+
+// A tall picture fills more than one page when it is loaded, and an icon's space when it is not.
+TEST_F(Bericht, TemplatesAndPicturesAreReadOnlyFromInsideTheReportFolder)
+{
+    QImage hoch(40, 6000, QImage::Format_RGB32);
+    hoch.fill(Qt::black);
+    const QString ordner = QELProgramm().Konfiguration().BerichtsOrdner;
+    const QString draussen = suite.Ordner() + QStringLiteral("/draussen");
+    QDir().mkpath(draussen);
+    ASSERT_TRUE(hoch.save(draussen + QStringLiteral("/hoch.png")));
+    ASSERT_TRUE(hoch.save(ordner + QStringLiteral("/hoch.png")));
+    berichtsdateiSchreiben(QStringLiteral("geheim.html"), "<p>geheim</p>");
+    QFile::rename(ordner + QStringLiteral("/geheim.html"), draussen + QStringLiteral("/geheim.html"));
+
+    // Links out of the folder, to a file or to a folder, are refused; a link inside it is fine.
+    ASSERT_TRUE(QFile::link(draussen + QStringLiteral("/geheim.html"), ordner + QStringLiteral("/link.html")));
+    ASSERT_TRUE(QFile::link(draussen, ordner + QStringLiteral("/unterordner")));
+    ASSERT_TRUE(QFile::link(ordner + QStringLiteral("/mahnung.html"), ordner + QStringLiteral("/kopie.html")));
+    for (const char* name : {"link.html", "unterordner/geheim.html", "unterordner/neu.html"}) {
+        try {
+            GetDirWwsByName(qfBerichte, QString::fromUtf8(name), false);
+            ADD_FAILURE() << name << " resolved outside the report folder";
+        } catch (const EQELError& e) {
+            EXPECT_TRUE(e.Text().contains(QStringLiteral("verweist aus dem Ordner"))) << e.what();
+        }
+    }
+    EXPECT_EQ(GetDirWwsByName(qfBerichte, QStringLiteral("kopie.html"), true),
+              QFileInfo(ordner + QStringLiteral("/mahnung.html")).canonicalFilePath());
+
+    const int auftrag = auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, QStringLiteral("Text."));
+    auto seitenMit = [&](const QString& quelle) {
+        berichtsdateiSchreiben(QStringLiteral("bild.html"),
+                               QStringLiteral("<p>Brief</p><img src=\"%1\">").arg(quelle).toUtf8());
+        return drucken(auftrag, QStringLiteral("Mahnung"), QStringLiteral("bild.html")).Seiten;
+    };
+    EXPECT_GT(seitenMit(QStringLiteral("hoch.png")), 1);
+    EXPECT_EQ(seitenMit(draussen + QStringLiteral("/hoch.png")), 1);
+    EXPECT_EQ(seitenMit(QStringLiteral("file://") + draussen + QStringLiteral("/hoch.png")), 1);
+    EXPECT_EQ(seitenMit(QStringLiteral("../draussen/hoch.png")), 1);
+    EXPECT_EQ(seitenMit(QStringLiteral("unterordner/hoch.png")), 1);
 }
 
 TEST(TextAlsHtml, KeepsEveryKindOfLineBreakAndEscapes)

@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QMutex>
 #include <QPageLayout>
 #include <QPageSize>
@@ -27,6 +28,43 @@ struct TBriefsatz::TVorlage {
 };
 
 namespace {
+
+// A transparent pixel: templates stretch it to hold a fixed height (the address field), and it
+// stands in for pictures that are not read.
+const QImage& leeresBild()
+{
+    static const QImage leer = [] {
+        QImage i(1, 1, QImage::Format_ARGB32);
+        i.fill(Qt::transparent);
+        return i;
+    }();
+    return leer;
+}
+
+// Pictures of a letter come from the database (bild://, added before layout). A template may name
+// further files only inside the report folder; nothing else is read from the disk or the network.
+class TBriefDokument : public QTextDocument {
+protected:
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        if (name.scheme() == QLatin1String("data"))
+            return QTextDocument::loadResource(type, name);
+        QVariant inhalt;
+        if (name.isRelative() || name.isLocalFile()) {
+            try {
+                QFile f(GetDirWwsByName(qfBerichte, name.isLocalFile() ? name.toLocalFile() : name.path(), true));
+                if (f.open(QIODevice::ReadOnly))
+                    inhalt = f.readAll();
+            } catch (const EQELError&) {
+                // A file outside the folder or a missing one prints as an empty space.
+            }
+        }
+        // An image left empty here would be read by Qt from the path itself.
+        if (!inhalt.isValid() && type == QTextDocument::ImageResource)
+            return leeresBild();
+        return inhalt;
+    }
+};
 
 std::string u8(const QString& s) { return s.toStdString(); }
 
@@ -297,13 +335,7 @@ void TBriefsatz::dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* gera
     doc.setDefaultFont(schrift);
     if (!m_logo.isNull())
         doc.addResource(QTextDocument::ImageResource, QUrl(m_logoUrl), m_logo);
-    // A transparent pixel: templates stretch it to hold a fixed height (the address field).
-    static const QImage leer = [] {
-        QImage i(1, 1, QImage::Format_ARGB32);
-        i.fill(Qt::transparent);
-        return i;
-    }();
-    doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("bild://leer")), leer);
+    doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("bild://leer")), leeresBild());
     doc.setTextWidth(breite);
 }
 
@@ -323,7 +355,7 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
     const double breite = blatt.width() - links - rechts;
 
     // Every page keeps the body height the foot of a one-page letter leaves.
-    QTextDocument fussMuster;
+    TBriefDokument fussMuster;
     dokumentVorbereiten(fussMuster, geraet, breite);
     fussMuster.setHtml(fussHtml(1, 1));
     const double fussHoehe = m_vorlage->Fuss ? fussMuster.size().height() + mmZuPunkten(4, dpi) : 0;
@@ -336,7 +368,7 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
                             .arg(m_seite.BottomMargin() * 25.4 / 1440, 0, 'f', 1)
                             .arg(m_seite.RightMargin() * 25.4 / 1440, 0, 'f', 1));
 
-    QTextDocument doc;
+    TBriefDokument doc;
     dokumentVorbereiten(doc, geraet, breite);
     doc.setHtml(m_html);
     // Setting the page size after the text makes the layout break pages (and repeat table heads).
@@ -356,7 +388,7 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
         doc.drawContents(&p, QRectF(0, i * hoehe, breite, hoehe));
         p.restore();
         if (m_vorlage->Fuss) {
-            QTextDocument fuss;
+            TBriefDokument fuss;
             if (m_seiten > 1) {
                 dokumentVorbereiten(fuss, geraet, breite);
                 fuss.setHtml(fussHtml(i + 1, m_seiten));

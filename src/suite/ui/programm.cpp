@@ -162,5 +162,16 @@ QString GetDirWwsByName(TQELFolder folder, const QString& name, bool mussExistie
     if (mussExistieren && !QFileInfo(pfad).isFile())
         throw EQELError(QStringLiteral("Die Datei „%1“ wurde im Ordner „%2“ nicht gefunden:\n%3")
                             .arg(name, C_QELFolder_Value(folder), pfad));
-    return pfad;
+    // Links are followed: what is finally read must lie in the folder too. The deepest existing part
+    // of the path tells, also for a file that does not exist yet.
+    QString vorhanden = pfad;
+    while (!QFileInfo::exists(vorhanden) && vorhanden.size() > basis.size())
+        vorhanden = QFileInfo(vorhanden).absolutePath();
+    const QString echteBasis = QFileInfo(basis).canonicalFilePath();
+    const QString echt = QFileInfo(vorhanden).canonicalFilePath();
+    if (!echt.isEmpty() && !echteBasis.isEmpty() && echt != echteBasis && !echt.startsWith(echteBasis + QLatin1Char('/')))
+        throw EQELError(QStringLiteral("Die Datei „%1“ verweist aus dem Ordner „%2“ (%3) hinaus und wird nicht benutzt.")
+                            .arg(name, C_QELFolder_Value(folder), basis));
+    // The checked file is the one read, even if the link is changed afterwards.
+    return vorhanden == pfad && !echt.isEmpty() ? echt : pfad;
 }

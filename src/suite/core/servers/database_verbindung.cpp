@@ -239,10 +239,16 @@ TSqlAbfrage::TSqlAbfrage(const QString& sql) : m_q(qel_Verbindung()), m_sql(sql)
 }
 
 // A null QString would bind as SQL NULL; every text column of the suite is NOT NULL with '' as "none".
+// PostgreSQL cannot store NUL characters in text: neither engine gets them.
 static QVariant bindWert(const QVariant& v)
 {
-    if (v.typeId() == QMetaType::QString && v.toString().isNull())
+    if (v.typeId() != QMetaType::QString)
+        return v;
+    const QString s = v.toString();
+    if (s.isNull())
         return QVariant(QStringLiteral(""));
+    if (s.contains(QChar(0)))
+        return QVariant(QString(s).remove(QChar(0)));
     return v;
 }
 
@@ -389,7 +395,19 @@ TIntPair qel_NeueSchluessel(const QString& bereich, int rechnerNr, int anzahl)
     return TIntPair{rechnerNr, letzte - anzahl + 1};
 }
 
-QString qel_TextNorm(const QString& text) { return text.simplified().toLower(); }
+QString qel_TextNorm(const QString& text)
+{
+    // Character by character (simple case mapping): the normal form is never longer than the text,
+    // so it fits the same column ("İ" would otherwise become two characters).
+    const QString s = text.simplified();
+    QString norm;
+    norm.reserve(s.size());
+    for (const char32_t c : s.toUcs4()) {
+        const char32_t k = QChar::toLower(c);
+        norm += QString::fromUcs4(&k, 1);
+    }
+    return norm;
+}
 
 namespace {
 int g_rechnerNr = 1;

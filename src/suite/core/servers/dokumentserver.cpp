@@ -1,6 +1,7 @@
 #include "dokumentserver.h"
 
 #include "database_intern.h"
+#include "wertpruefung.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,6 +49,9 @@ QByteArray neuesDokumentPruefen(const TQEL_DocAnh& d)
     if (!IntPairDefined(d.Besitzer))
         throw EQELError(QStringLiteral("Der Anhang „%1“ gehört zu keinem Beleg.").arg(d.Dateiname));
     namePruefen(d.Dateiname);
+    qel_TextPruefen(QStringLiteral("Dateiname"), d.Dateiname, 255);
+    qel_TextPruefen(QStringLiteral("Benutzer"), d.Benutzer, 80);
+    qel_DatumOderLeerPruefen(QStringLiteral("Zeit"), d.Zeit > 0 ? d.Zeit : 0);
     if (!d.Inhalt.isEmpty() || d.Quelldatei.isEmpty()) {
         groessePruefen(d.Dateiname, d.Inhalt.size());
         return d.Inhalt;

@@ -5,6 +5,7 @@
 #include "mahnregelnserver.h"
 #include "postencache.h"
 #include "servermeldung.h"
+#include "wertpruefung.h"
 
 #include <QDate>
 #include <QStringList>
@@ -39,6 +40,9 @@ QString postenText(const TQEL_Mahnung_Belegpositionen& p)
     return p.Belegnummer.isEmpty() ? QStringLiteral("%1/%2/%3").arg(p.RNr).arg(p.TransNr).arg(p.LfdNr)
                                    : p.Belegnummer;
 }
+
+// Same limit as the column belegnummer.
+constexpr int kBelegnummerLaenge = 40;
 
 // Statements carry up to this many rows: a round trip per row would dominate on a server.
 constexpr int kStapel = 200;
@@ -268,14 +272,32 @@ void belegeSchreiben(TBuchungsAbfragen& a, const TQEL_Mahnung_Beleg_Array& mahnu
     }
 }
 
+// Every value is checked before anything is written; a refusal names the field and the value.
 void belegPruefen(const TQEL_Mahnung_Beleg& beleg)
 {
     if (!IntPairDefined(beleg.Mandant) || !IntPairDefined(beleg.GepNr))
         throw EBuchungAbgelehnt(QStringLiteral("Eine Mahnung ohne Mandant oder Geschäftspartner kann nicht gebucht werden."));
     if (beleg.Positionen.empty())
         throw EBuchungAbgelehnt(QStringLiteral("Eine Mahnung ohne Posten kann nicht gebucht werden."));
-    if (!qel_ToQDate(beleg.Mahnungsdatum).isValid() || beleg.Mahnungsdatum < 1)
-        throw EBuchungAbgelehnt(QStringLiteral("Das Mahnungsdatum ist ungültig."));
+    qel_DatumPruefen(QStringLiteral("Mahnungsdatum"), beleg.Mahnungsdatum);
+    qel_DatumOderLeerPruefen(QStringLiteral("Berücksichtigt bis"), beleg.Beruecksichtigt);
+    for (const TQEL_Mahnung_Belegpositionen& p : beleg.Positionen) {
+        const QString wo = QStringLiteral(" (Beleg %1)").arg(postenText(p));
+        qel_TextPruefen(QStringLiteral("Belegnummer"), p.Belegnummer, kBelegnummerLaenge);
+        qel_DatumPruefen(QStringLiteral("Zahlbar bis") + wo, p.ZahlbarBis);
+        qel_DatumOderLeerPruefen(QStringLiteral("Belegdatum") + wo, p.Belegdatum);
+        // A booking raises the level by one: the new level is at least 1.
+        qel_StufePruefen(QStringLiteral("Mahnstufe") + wo, p.Mahnstufe, 1, CQEL_MaxMahnstufe);
+        qel_BetragPruefen(QStringLiteral("Saldo") + wo, p.Saldo);
+        qel_BetragPruefen(QStringLiteral("Mahngebühren") + wo, p.Mahngebuehren);
+        qel_BetragPruefen(QStringLiteral("Verzugszinsen") + wo, p.Verzugszins);
+    }
+}
+
+bool abgelehnt(const EQELError& e)
+{
+    qel_ServerMeldung(QStringLiteral("Die Mahnungen wurden nicht gebucht.\n%1").arg(e.Text()));
+    return false;
 }
 
 }  // namespace
@@ -301,16 +323,15 @@ bool TMahnungEditServer::Mahnungen_Buchen(TQEL_Mahnung_Beleg_Array& mahnungen)
         const TIntPair id = qel_NeueSchluessel(QStringLiteral("MAHNUNG"), rechner, int(mahnungen.size()));
         belegeSchreiben(a, mahnungen, nummern, id, rechner, jetzt, benutzer);
         t.Commit();
+    } catch (const EWertUngueltig& e) {
+        return abgelehnt(e);
     } catch (const EBuchungAbgelehnt& e) {
-        qel_ServerMeldung(QStringLiteral("Die Mahnungen wurden nicht gebucht.\n%1").arg(e.Text()));
-        return false;
+        return abgelehnt(e);
     } catch (const EMahnRegel& e) {
-        qel_ServerMeldung(QStringLiteral("Die Mahnungen wurden nicht gebucht.\n%1").arg(e.Text()));
-        return false;
+        return abgelehnt(e);
     } catch (const EDatenbankKonflikt& e) {
         // Another workstation held the same items too long, or the engine broke a deadlock.
-        qel_ServerMeldung(QStringLiteral("Die Mahnungen wurden nicht gebucht.\n%1").arg(e.Text()));
-        return false;
+        return abgelehnt(e);
     }
     // Only a committed booking hands its numbers back.
     for (size_t i = 0; i < mahnungen.size(); ++i) {

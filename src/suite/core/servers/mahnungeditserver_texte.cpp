@@ -3,6 +3,7 @@
 
 #include "database_intern.h"
 #include "servermeldung.h"
+#include "wertpruefung.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -23,17 +24,18 @@ struct TTextbaustein {
 
 // Checks a short text against the table; the UNIQUE column refuses duplicates all the same,
 // this gives the clerk the reason instead of a database error.
-void kurztextPruefen(const QString& kurztext, const TIntPair& ausser)
+// Returns the short text as it is stored.
+QString kurztextPruefen(const QString& eingabe, const TIntPair& ausser)
 {
+    const QString kurztext = qel_TextPruefen(QStringLiteral("Kurztext"), eingabe, kKurztextLaenge);
     if (qel_TextNorm(kurztext).isEmpty())
         throw EQELError(QStringLiteral("Der Kurztext darf nicht leer sein!"));
-    if (kurztext.size() > kKurztextLaenge)
-        throw EQELError(QStringLiteral("Der Kurztext darf höchstens %1 Zeichen lang sein.").arg(kKurztextLaenge));
     TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr FROM textbaustein WHERE kurztext_norm = ?"));
     q.Bind(qel_TextNorm(kurztext)).Exec();
     while (q.Next())
         if (!IntPairEqual(TIntPair{q.Int(0), q.Int(1)}, ausser))
             throw EQELError(QStringLiteral("Der Kurztext ist bereits vorhanden!"));
+    return kurztext;
 }
 
 bool abgelehnt(const QString& was, const EQELError& e)
@@ -91,11 +93,11 @@ bool TMahnungEditServer::Textbaustein_Anlegen(const QString& kurztext, const QSt
 {
     try {
         TTransaktion t;
-        kurztextPruefen(kurztext, CLeeresIntPair);
+        const QString kurz = kurztextPruefen(kurztext, CLeeresIntPair);
         const TIntPair id = qel_NeuerSchluessel(QStringLiteral("TEXTBAUSTEIN"), TSuiteDatenbank::RechnerNr());
         TSqlAbfrage(QStringLiteral(
                         "INSERT INTO textbaustein (rnr, lnr, kurztext, kurztext_norm, text) VALUES (?, ?, ?, ?, ?)"))
-            .Bind({id.RNr, id.LNr, kurztext, qel_TextNorm(kurztext), text})
+            .Bind({id.RNr, id.LNr, kurz, qel_TextNorm(kurz), qel_OhneNul(text)})
             .Exec();
         t.Commit();
         return true;
@@ -108,10 +110,10 @@ bool TMahnungEditServer::Textbaustein_Aendern(const TIntPair& id, const QString&
 {
     try {
         TTransaktion t;
-        kurztextPruefen(kurztext, id);
+        const QString kurz = kurztextPruefen(kurztext, id);
         TSqlAbfrage q(QStringLiteral(
             "UPDATE textbaustein SET kurztext = ?, kurztext_norm = ?, text = ? WHERE rnr = ? AND lnr = ?"));
-        q.Bind({kurztext, qel_TextNorm(kurztext), text, id.RNr, id.LNr}).Exec();
+        q.Bind({kurz, qel_TextNorm(kurz), qel_OhneNul(text), id.RNr, id.LNr}).Exec();
         if (q.ZeilenBetroffen() != 1)
             throw EQELError(QStringLiteral("Der Textbaustein existiert nicht mehr."));
         t.Commit();

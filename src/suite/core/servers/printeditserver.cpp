@@ -1,6 +1,7 @@
 #include "printeditserver.h"
 
 #include "database_intern.h"
+#include "wertpruefung.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -133,6 +134,10 @@ void TPrintEditServer::Druckdaten_Schreiben(const TMOLA_PrintEditServer_Record& 
                             .arg(rec.PrgId)
                             .arg(rec.Auftrag)
                             .arg(prgId));
+    qel_StufePruefen(QStringLiteral("Mahnstufe"), rec.Mahnstufe);
+    qel_BetragPruefen(QStringLiteral("Saldo"), rec.Saldo);
+    qel_BetragPruefen(QStringLiteral("Mahngebühren"), rec.Mahngebuehren);
+    qel_BetragPruefen(QStringLiteral("Verzugszinsen"), rec.Verzugszins);
     m_puffer.emplace_back(rec.Auftrag, qel_DruckzeileText(rec));
 }
 

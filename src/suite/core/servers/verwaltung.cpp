@@ -1,12 +1,14 @@
 #include "verwaltung.h"
 
 #include "database_intern.h"
+#include "wertpruefung.h"
 
 bool Verwaltung_BenutzerAnlegen(const QString& name, const QString& vollname, const QVector<int>& rechte)
 {
-    const QString n = name.trimmed();
+    const QString n = qel_TextPruefen(QStringLiteral("Benutzername"), name.trimmed(), 80);
     if (n.isEmpty())
         throw EQELError(QStringLiteral("Der Benutzername darf nicht leer sein."));
+    qel_TextPruefen(QStringLiteral("Vollständiger Name"), vollname, 120);
     for (int r : rechte)
         if (r < 1 || r > 65535)
             throw EQELError(QStringLiteral("Das Recht %1 liegt nicht zwischen 1 und 65535.").arg(r));
@@ -34,6 +36,7 @@ bool Verwaltung_RechnerEintragen(int rechnerNr, const QString& bezeichnung, int 
         throw EQELError(QStringLiteral("Der Rechner braucht eine Bezeichnung."));
     if (filiale < 0)
         throw EQELError(QStringLiteral("Die Filialnummer darf nicht negativ sein."));
+    qel_TextPruefen(QStringLiteral("Bezeichnung des Rechners"), bezeichnung.trimmed(), 80);
     TTransaktion t;
     TSqlAbfrage upd(QStringLiteral("UPDATE rechner SET bezeichnung = ?, filiale = ? WHERE rechner_nr = ?"));
     upd.Bind({bezeichnung.trimmed(), filiale, rechnerNr}).Exec();
@@ -54,6 +57,9 @@ TIntPair Verwaltung_LayoutRegistrieren(const QString& art, const QString& bezeic
     for (const QString& e : einstellungen)
         if (!e.contains(QLatin1Char('=')) || e.contains(QLatin1Char('\n')))
             throw EQELError(QStringLiteral("Die Einstellung '%1' hat nicht die Form Name=Wert.").arg(e));
+    qel_TextPruefen(QStringLiteral("Art des Drucklayouts"), art.trimmed(), 20);
+    qel_TextPruefen(QStringLiteral("Bezeichnung des Drucklayouts"), bezeichnung.trimmed(), 120);
+    qel_TextPruefen(QStringLiteral("Berichtsdatei"), berichtsdatei.trimmed(), 200);
     TTransaktion t;
     if (standard)
         TSqlAbfrage(QStringLiteral("UPDATE drucklayout SET standard = 0 WHERE art = ?")).Bind(art.trimmed()).Exec();
@@ -74,6 +80,8 @@ bool Verwaltung_LogoSpeichern(const QString& name, const QString& mime, const QB
         throw EQELError(QStringLiteral("Der Name des Logos darf nicht leer sein."));
     if (bild.isEmpty())
         throw EQELError(QStringLiteral("Das Logo '%1' hat keinen Inhalt.").arg(n));
+    qel_TextPruefen(QStringLiteral("Name des Logos"), n, 80);
+    qel_TextPruefen(QStringLiteral("Dateiart des Logos"), mime, 40);
     TTransaktion t;
     TSqlAbfrage upd(QStringLiteral("UPDATE logo SET mime = ?, bild = ? WHERE name = ?"));
     upd.Bind({mime, bild, n}).Exec();

@@ -1,0 +1,5 @@
+#include "statistik.h"
+
+#include "database_intern.h"
+
+void qel_StatistikAktualisieren() { TSqlAbfrage(QStringLiteral("ANALYZE")).Exec(); }
