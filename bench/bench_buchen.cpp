@@ -323,6 +323,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    qputenv("QEL_SUITE_TEST_BENUTZER", "bench");
     const QStringList args = app.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("--arbeitsplatz"))
         return arbeitsplatz(args[2], args[3].toInt());

@@ -4,6 +4,7 @@
 #include "suite/ui/programm.h"
 #include "suite/core/servers/database.h"
 #include "suite/demodaten/demodaten.h"
+#include "suite/core/servers/verwaltung.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -78,12 +79,14 @@ public:
     {
         Konfiguration.Datenbank = m_dir.filePath(QStringLiteral("suite.db"));
         Konfiguration.Benutzer = QStringLiteral("bench");
+        qputenv("QEL_SUITE_TEST_BENUTZER", "bench");
         Konfiguration.LogDatei = m_dir.filePath(QStringLiteral("fehler.log"));
         Konfiguration.BerichtsOrdner = m_dir.filePath(QStringLiteral("berichte"));
         const QString ini = m_dir.filePath(QStringLiteral("suite.ini"));
         Konfiguration.Speichern(ini);
         qputenv("QEL_SUITE_CONFIG", ini.toLocal8Bit());
         TSuiteDatenbank::AnlegenOderAktualisieren(Konfiguration);
+        Verwaltung_BenutzerAnlegen(Konfiguration.Benutzer, QString(), {202, 203});
         if (demo) {
             TDemoOptionen opt = *demo;
             opt.Benutzer = Konfiguration.Benutzer;

@@ -1,6 +1,7 @@
 #include "temp_suite.h"
 
 #include "suite/core/servers/database_intern.h"
+#include "suite/core/servers/verwaltung.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -74,11 +75,15 @@ TTempSuite::TTempSuite(bool mitDemoDaten, const TDemoOptionen& optionen)
     else
         m_konf.Datenbank = DatenbankDatei();
     m_konf.Rechner = 1;
+    // One OS user runs the tests; the seam names the clerk they act as.
     m_konf.Benutzer = QStringLiteral("tester");
+    qputenv("QEL_SUITE_TEST_BENUTZER", m_konf.Benutzer.toUtf8());
     m_konf.Speichern(EinstellungsDatei());
     m_konf = TSuiteKonfiguration::Laden(EinstellungsDatei());
     qputenv("QEL_SUITE_CONFIG", EinstellungsDatei().toLocal8Bit());
     TSuiteDatenbank::AnlegenOderAktualisieren(m_konf);
+    // The test clerk holds the module's rights, as a clerk who works with it does.
+    Verwaltung_BenutzerAnlegen(m_konf.Benutzer, QString(), {202, 203});
     if (mitDemoDaten) {
         TDemoOptionen o = optionen;
         if (o.Benutzer.isEmpty())

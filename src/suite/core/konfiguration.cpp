@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -18,18 +17,19 @@ QString TSuiteKonfiguration::StandardPfad()
     return QDir::homePath() + QStringLiteral("/.config/qel-suite/suite.ini");
 }
 
-static QString osBenutzer()
+// Tests run as one OS user and stand for several clerks.
+static const char* const kTestBenutzer = "QEL_SUITE_TEST_BENUTZER";
+
+bool qel_BenutzerVonTests() { return !qEnvironmentVariableIsEmpty(kTestBenutzer); }
+
+QString qel_AngemeldeterBenutzer()
 {
-    QString u = QString::fromLocal8Bit(qgetenv("USER"));
-    if (u.isEmpty())
-        u = QString::fromLocal8Bit(qgetenv("LOGNAME"));
-    if (u.isEmpty()) {
-        if (const passwd* pw = getpwuid(geteuid()))
-            u = QString::fromLocal8Bit(pw->pw_name);
-    }
-    if (u.isEmpty())
-        u = QStringLiteral("unbekannt");
-    return u;
+    if (qel_BenutzerVonTests())
+        return qEnvironmentVariable(kTestBenutzer);
+    // The account of the process, not $USER or $LOGNAME, which anyone can set.
+    if (const passwd* pw = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(pw->pw_name);
+    return QStringLiteral("uid%1").arg(geteuid());
 }
 
 TSuiteKonfiguration TSuiteKonfiguration::Laden(const QString& pfadArg)
@@ -65,9 +65,14 @@ TSuiteKonfiguration TSuiteKonfiguration::Laden(const QString& pfadArg)
     k.Rechner = s.value(QStringLiteral("Arbeitsplatz/Rechner"), 1).toInt(&ok);
     if (!ok || k.Rechner < 1 || k.Rechner > 9999)
         throw EQELError(QStringLiteral("Die Rechnernummer in der Einstellungsdatei muss zwischen 1 und 9999 liegen."));
-    k.Benutzer = s.value(QStringLiteral("Arbeitsplatz/Benutzer")).toString();
-    if (k.Benutzer.isEmpty())
-        k.Benutzer = osBenutzer();
+    // The clerk is who signed in; a settings file, which another user may have written, cannot say otherwise.
+    k.Benutzer = qel_AngemeldeterBenutzer();
+    const QString eingetragen = s.value(QStringLiteral("Arbeitsplatz/Benutzer")).toString().trimmed();
+    if (!eingetragen.isEmpty() && eingetragen != k.Benutzer)
+        throw EQELError(QStringLiteral("Die Einstellungsdatei nennt den Benutzer „%1“, angemeldet ist aber „%2“. "
+                                       "Das Mahnwesen arbeitet immer unter dem angemeldeten Benutzer; bitte lassen Sie "
+                                       "den Eintrag Arbeitsplatz/Benutzer entfernen:\n%3")
+                            .arg(eingetragen, k.Benutzer, pfad));
     k.Waehrung = s.value(QStringLiteral("Arbeitsplatz/Waehrung"), QStringLiteral("EUR")).toString();
     k.BerichtsOrdner = relativ(s.value(QStringLiteral("Ordner/Berichte"), QStringLiteral("berichte")).toString());
     k.LogDatei = relativ(s.value(QStringLiteral("Ordner/Fehlerprotokoll"), QStringLiteral("fehler.log")).toString());
@@ -97,8 +102,8 @@ void TSuiteKonfiguration::Speichern(const QString& pfad) const
     optional(QStringLiteral("Datenbank/Passwort"), DbPasswort, !DbPasswort.isEmpty());
     optional(QStringLiteral("Datenbank/WartezeitMs"), WartezeitMs, WartezeitMs > 0);
     s.setValue(QStringLiteral("Arbeitsplatz/Rechner"), Rechner);
-    if (!Benutzer.isEmpty())
-        s.setValue(QStringLiteral("Arbeitsplatz/Benutzer"), Benutzer);
+    // The clerk is always the signed-in user: the file does not name one.
+    s.remove(QStringLiteral("Arbeitsplatz/Benutzer"));
     s.setValue(QStringLiteral("Arbeitsplatz/Waehrung"), Waehrung);
     if (!BerichtsOrdner.isEmpty())
         s.setValue(QStringLiteral("Ordner/Berichte"), BerichtsOrdner);

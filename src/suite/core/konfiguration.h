@@ -16,7 +16,7 @@ struct TSuiteKonfiguration {
     // 0: 3 s on SQLite, 10 s on PostgreSQL.
     int WartezeitMs = 0;
     int Rechner = 1;       // this workstation's computer number
-    QString Benutzer;      // signed-in user; default: the OS user
+    QString Benutzer;      // the signed-in OS user; on PostgreSQL the database role (see Init)
     QString Waehrung = QStringLiteral("EUR");
     QString BerichtsOrdner;  // folder of report layouts; default: <settings folder>/berichte
     QString LogDatei;        // error log; default: <settings folder>/fehler.log
@@ -25,3 +25,7 @@ struct TSuiteKonfiguration {
     static TSuiteKonfiguration Laden(const QString& pfad = QString());  // raises EQELError
     void Speichern(const QString& pfad) const;
 };
+
+// The OS user this process runs as (QEL_SUITE_TEST_BENUTZER stands in for it in tests).
+QString qel_AngemeldeterBenutzer();
+bool qel_BenutzerVonTests();

@@ -1,5 +1,6 @@
 #include "demodaten.h"
 
+#include "suite/core/konfiguration.h"
 #include "suite/core/servers/database_intern.h"
 #include "suite/core/servers/mahnungeditserver.h"
 #include "suite/core/servers/verwaltung.h"
@@ -262,17 +263,20 @@ QString hausnummer(TZufall& z)
     return n;
 }
 
-const char* kUnbekannterBenutzer = "unbekannt";
+// The demo's dunnings are booked by its user, who holds the rights; whoever worked before goes on after.
+class TBuchenderBenutzer {
+public:
+    explicit TBuchenderBenutzer(const QString& benutzer) : m_vorher(TSuiteDatenbank::Benutzer())
+    {
+        TSuiteDatenbank::SetBenutzer(benutzer);
+    }
+    ~TBuchenderBenutzer() { TSuiteDatenbank::SetBenutzer(m_vorher); }
+    TBuchenderBenutzer(const TBuchenderBenutzer&) = delete;
+    TBuchenderBenutzer& operator=(const TBuchenderBenutzer&) = delete;
 
-QString osBenutzer()
-{
-    QString u = QString::fromLocal8Bit(qgetenv("USER"));
-    if (u.isEmpty())
-        u = QString::fromLocal8Bit(qgetenv("LOGNAME"));
-    if (u.isEmpty())
-        u = txt(kUnbekannterBenutzer);
-    return u;
-}
+private:
+    QString m_vorher;
+};
 
 // --- writing ---------------------------------------------------------------------------------------
 
@@ -755,8 +759,9 @@ void DemoDaten_Erzeugen(const TDemoOptionen& opt)
     const int heute = std::max(int(CDatum_01_01_2005) + 1, int(qel_DateOf(qel_Now())));
 
     rechnerAnlegen();
-    const QString benutzer = opt.Benutzer.trimmed().isEmpty() ? osBenutzer() : opt.Benutzer.trimmed();
+    const QString benutzer = opt.Benutzer.trimmed().isEmpty() ? qel_AngemeldeterBenutzer() : opt.Benutzer.trimmed();
     Verwaltung_BenutzerAnlegen(benutzer, QString(), {202, 203});
+    const TBuchenderBenutzer buchend(benutzer);
     Verwaltung_BenutzerAnlegen(QStringLiteral("demo"), QStringLiteral("Demo-Benutzer"), {202, 203});
     Verwaltung_BenutzerAnlegen(QStringLiteral("praktikant"), QStringLiteral("Praktikant ohne Rechte"), {});
 

@@ -3,6 +3,7 @@
 #include "info.h"
 #include "suite/core/servers/database.h"
 #include "suite/core/servers/interfaces.h"
+#include "suite/core/servers/rechte.h"
 #include "suite/core/servers/servermeldung.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,9 @@ void TQELProgramm::Init(const QString& programmName, int, int, int, bool)
     m_name = programmName;
     m_konf = TSuiteKonfiguration::Laden();
     TSuiteDatenbank::Oeffnen(m_konf);
+    // On PostgreSQL the clerk is the role the session logged in with: the database enforces its rights.
+    if (TSuiteDatenbank::IstPostgres() && !qel_BenutzerVonTests())
+        m_konf.Benutzer = Rechte_DatenbankRolle();
     TSuiteDatenbank::SetRechnerNr(m_konf.Rechner);
     TSuiteDatenbank::SetBenutzer(m_konf.Benutzer);
     qel_SetServerMeldung([](const QString& text) { qel_Meldung(CMeldung_Hinweis, 991, text); });
@@ -71,31 +75,14 @@ bool UserHatRecht(TZIM_WPF_Recht recht)
 
 bool UserRechtePruefen(const QVector<TZIM_WPF_Recht>& rechte, const QString&, int, bool, int)
 {
-    IQEL_SystemServerRef server;
-    Glob_WWSServerFactoryClass().SystemServer_Holen(server);
-    const QString benutzer = QELProgramm().Benutzer();
-    QStringList fehlend;
-    for (TZIM_WPF_Recht recht : rechte) {
-        if (!server->Benutzer_Hat_Recht(benutzer, recht))
-            fehlend << QString::number(recht);
-    }
-    const bool bekannt = server->Benutzer_Existiert(benutzer);
-    Glob_WWSServerFactoryClass().SystemServer_Freigeben(server);
-    if (!bekannt) {
-        qel_Meldung(CMeldung_Hinweis, 994,
-                    QStringLiteral("Der Benutzer \"%1\" ist in der Suite nicht angelegt. "
-                                   "Bitte wenden Sie sich an Ihren Administrator.")
-                        .arg(benutzer));
-        return false;
-    }
-    if (!fehlend.isEmpty()) {
-        qel_Meldung(CMeldung_Hinweis, 994,
-                    QStringLiteral("Der Benutzer \"%1\" hat keine Berechtigung für das Mahnwesen "
-                                   "(fehlende Rechte: %2). Bitte wenden Sie sich an Ihren Administrator.")
-                        .arg(benutzer, fehlend.join(QStringLiteral(", "))));
-        return false;
-    }
-    return true;
+    QVector<int> liste;
+    for (TZIM_WPF_Recht recht : rechte)
+        liste << recht;
+    const QString verweigert = Rechte_Verweigerung(QELProgramm().Benutzer(), liste);
+    if (verweigert.isEmpty())
+        return true;
+    qel_Meldung(CMeldung_Hinweis, 994, verweigert);
+    return false;
 }
 
 TRVRTab& TRVRTab::Instance()

@@ -76,6 +76,8 @@ TFehlerArt FehlerArt(const QSqlError& e, bool postgres)
         return TFehlerArt::Gesperrt;
     if (code == QLatin1String("40P01") || code == QLatin1String("40001"))  // deadlock, serialization failure
         return TFehlerArt::Konflikt;
+    if (code == QLatin1String("42501"))  // insufficient privilege: grants or the booking rights check
+        return TFehlerArt::Berechtigung;
     if (code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") || e.type() == QSqlError::ConnectionError
         || e.databaseText().contains(QLatin1String("server closed the connection"), Qt::CaseInsensitive)
         || e.databaseText().contains(QLatin1String("no connection to the server"), Qt::CaseInsensitive))
@@ -101,6 +103,9 @@ TFehlerArt FehlerArt(const QSqlError& e, bool postgres)
         throw EDatenbankKonflikt(konfliktText(name));
     case TFehlerArt::Verbindung:
         throw EQELError(VerbindungText(name, e));
+    case TFehlerArt::Berechtigung:
+        throw EQELError(QStringLiteral("Die Datenbank hat die Änderung abgelehnt: Ihrem Benutzer fehlt die Berechtigung "
+                                       "dafür. Bitte wenden Sie sich an Ihren Administrator."));
     case TFehlerArt::Sonstiges:
         break;
     }

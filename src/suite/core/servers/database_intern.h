@@ -63,7 +63,7 @@ namespace qel_datenbank {
 extern const QString kVerbindung;  // name of the suite connection
 
 // Errors (database_fehler.cpp).
-enum class TFehlerArt { Sonstiges, Gesperrt, Konflikt, Verbindung };
+enum class TFehlerArt { Sonstiges, Gesperrt, Konflikt, Verbindung, Berechtigung };
 TFehlerArt FehlerArt(const QSqlError& e, bool postgres);
 bool IstGesperrt(const QSqlError& e);
 bool IstKeineDatenbank(const QSqlError& e);

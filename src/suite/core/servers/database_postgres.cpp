@@ -1,6 +1,7 @@
 // PostgreSQL specifics: connection parameters, and creating and dropping databases through the
 // server's maintenance database.
 #include "database_intern.h"
+#include "rechte.h"
 
 #include "suite/core/konfiguration.h"
 
@@ -120,4 +121,7 @@ void TSuiteDatenbank::PostgresDatenbankLoeschen(const TSuiteKonfiguration& konf)
     if (w.DatenbankVorhanden(konf.Datenbank))
         w.Ausfuehren(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)"), konf.Datenbank,
                      QStringLiteral("Die Datenbank kann nicht gelöscht werden:"));
+    // Its clerks' group has nothing left to grant.
+    w.Ausfuehren(QStringLiteral("DROP ROLE IF EXISTS %1"), Rechte_GruppenRolle(konf.Datenbank),
+                 QStringLiteral("Die Gruppe der Sachbearbeiter kann nicht gelöscht werden:"));
 }

@@ -1,6 +1,7 @@
 // The schema: numbered migration scripts from the program's resources, the version table, and the
 // checks that a database is a suite database of a version this program knows.
 #include "database_intern.h"
+#include "rechte.h"
 
 #include "suite/core/konfiguration.h"
 
@@ -83,6 +84,9 @@ void oeffnenUndPruefen(const TSuiteKonfiguration& konf, bool anlegen)
             SqliteSchreibzugriffPruefen(db, konf.Datenbank);
         if (version < programm || !versioniert)
             Migrieren(version);
+        // Tables of the new version get the clerks' grants too.
+        if (!sqlite && anlegen)
+            Rechte_Erneuern();
         if (sqlite)
             SqliteWalEinschalten(db);
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "database_intern.h"
 #include "mahnregelnserver.h"
 #include "postencache.h"
+#include "rechte.h"
 #include "servermeldung.h"
 #include "wertpruefung.h"
 
@@ -115,6 +116,8 @@ struct TBuchungsAbfragen {
     }};
     // Every condition in the statement itself: what it changes was true when it changed it, also
     // while another workstation books the same items. It names the rows it raised.
+    // Each condition refers to v: one on offener_posten alone would let SQLite, once ANALYZE has run,
+    // build a Bloom filter over the whole table for every batch (hence "+ 0 * v.mahnstufe").
     TStapelAbfrage stufenErhoehen{[](int n) {
         return QString::fromLatin1(kPostenWerte).arg(platzhalterZeilen(n, 8, true))
             + QStringLiteral("UPDATE offener_posten SET mahnstufe = v.mahnstufe + 1 FROM v "
@@ -122,7 +125,7 @@ struct TBuchungsAbfragen {
                              "AND offener_posten.lfd_nr = v.lfd_nr AND offener_posten.mahnstufe = v.mahnstufe "
                              "AND offener_posten.mandant_rnr = v.mandant_rnr AND offener_posten.mandant_lnr = v.mandant_lnr "
                              "AND offener_posten.gep_rnr = v.gep_rnr AND offener_posten.gep_lnr = v.gep_lnr "
-                             "AND offener_posten.soll_cent <> offener_posten.haben_cent "
+                             "AND offener_posten.soll_cent <> offener_posten.haben_cent + 0 * v.mahnstufe "
                              "RETURNING offener_posten.rechner_nr, offener_posten.trans_nr, offener_posten.lfd_nr");
     }};
     TStapelAbfrage positionenSchreiben{[](int n) {
@@ -313,6 +316,10 @@ bool TMahnungEditServer::Mahnungen_Buchen(TQEL_Mahnung_Beleg_Array& mahnungen)
     const QString benutzer = TSuiteDatenbank::Benutzer();
     std::vector<int> nummern;
     try {
+        // Checked again here: the start-up check is the program's, a booking is the server's.
+        const QString verweigert = Rechte_Verweigerung(benutzer, CQEL_Mahnwesen_Rechte);
+        if (!verweigert.isEmpty())
+            throw EBuchungAbgelehnt(verweigert);
         for (const TQEL_Mahnung_Beleg& beleg : mahnungen)
             belegPruefen(beleg);
         TTransaktion t;
