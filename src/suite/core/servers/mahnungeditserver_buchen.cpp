@@ -287,13 +287,14 @@ void belegPruefen(const TQEL_Mahnung_Beleg& beleg)
     for (const TQEL_Mahnung_Belegpositionen& p : beleg.Positionen) {
         const QString wo = QStringLiteral(" (Beleg %1)").arg(postenText(p));
         qel_TextPruefen(QStringLiteral("Belegnummer"), p.Belegnummer, kBelegnummerLaenge);
-        qel_DatumPruefen(QStringLiteral("Zahlbar bis") + wo, p.ZahlbarBis);
+        qel_DatumOderLeerPruefen(QStringLiteral("Zahlbar bis") + wo, p.ZahlbarBis);
         qel_DatumOderLeerPruefen(QStringLiteral("Belegdatum") + wo, p.Belegdatum);
         // A booking raises the level by one: the new level is at least 1.
         qel_StufePruefen(QStringLiteral("Mahnstufe") + wo, p.Mahnstufe, 1, CQEL_MaxMahnstufe);
         qel_BetragPruefen(QStringLiteral("Saldo") + wo, p.Saldo);
         qel_BetragPruefen(QStringLiteral("Mahngebühren") + wo, p.Mahngebuehren);
         qel_BetragPruefen(QStringLiteral("Verzugszinsen") + wo, p.Verzugszins);
+        qel_BetragPruefen(QStringLiteral("Pauschale") + wo, p.Pauschale);
     }
 }
 
