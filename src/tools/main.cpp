@@ -4,6 +4,7 @@
 #include "suite/core/servers/database.h"
 #include "suite/demodaten/demodaten.h"
 #include "suite/core/servers/sicherung.h"
+#include "suite/core/servers/rechte.h"
 #include "suite/core/servers/verwaltung.h"
 
 #include <QBuffer>
@@ -55,7 +56,8 @@ const char* const kHilfe =
     "  demo [--seed N] [--gross N] [--benutzer NAME]\n"
     "                                   Demodaten in eine Datenbank ohne Mandanten schreiben\n"
     "  version                          Programm- und Datenbankversion anzeigen\n"
-    "  user add NAME [--recht N]...     Benutzer anlegen, Rechte vergeben\n"
+    "  user add NAME [--recht N]... [--passwort PW]\n"
+    "                                   Benutzer anlegen, Rechte vergeben (PostgreSQL: auch seine Rolle)\n"
     "  rechner add NR NAME [--filiale N]\n"
     "                                   Rechner eintragen oder ändern\n"
     "  layout import DATEI --art ART --name NAME [--standard] [--einstellung NAME=WERT]...\n"
@@ -100,7 +102,8 @@ struct TAufruf {
 
 const QStringList kWertOptionen = {QStringLiteral("--config"), QStringLiteral("--db"), QStringLiteral("--rechner"),
                                    QStringLiteral("--seed"), QStringLiteral("--gross"), QStringLiteral("--benutzer"),
-                                   QStringLiteral("--recht"), QStringLiteral("--filiale"), QStringLiteral("--art"),
+                                   QStringLiteral("--recht"), QStringLiteral("--passwort"), QStringLiteral("--filiale"),
+                                   QStringLiteral("--art"),
                                    QStringLiteral("--name"), QStringLiteral("--einstellung"),
                                    // PostgreSQL connection of init
                                    QStringLiteral("--treiber"), QStringLiteral("--host"), QStringLiteral("--port"),
@@ -376,14 +379,15 @@ int befehlVersion(const TAufruf& a)
 int befehlUser(const TAufruf& a)
 {
     if (a.woerter.value(1) != QLatin1String("add"))
-        throw EAufruf(QStringLiteral("Erwartet: user add NAME [--recht N]..."));
-    erlaubt(a, {QStringLiteral("--recht")}, 3);
+        throw EAufruf(QStringLiteral("Erwartet: user add NAME [--recht N]... [--passwort PW]"));
+    erlaubt(a, {QStringLiteral("--recht"), QStringLiteral("--passwort")}, 3);
     QVector<int> rechte;
     for (const QString& r : a.Optionen(QStringLiteral("--recht")))
         rechte << ganzzahl(r, QStringLiteral("Ein Recht"), 1, 65535);
     TSuiteDatenbank::Oeffnen(konfigLaden(a));
     const QString name = a.woerter[2];
-    const bool neu = Verwaltung_BenutzerAnlegen(name, QString(), rechte);
+    // On PostgreSQL also the clerk's login role in the database's clerks' group.
+    const bool neu = Rechte_BenutzerAnlegen(name, QString(), rechte, a.Option(QStringLiteral("--passwort")).value_or(QString()));
     QStringList texte;
     for (int r : rechte)
         texte << QString::number(r);
