@@ -4,6 +4,7 @@
 //
 // PostgreSQL: the cluster named by QEL_TEST_PG_HOST/_PORT/_USER, or else a private one started
 // through scripts/pg-cluster.sh; without either the PostgreSQL figures are skipped with a note.
+#include "benchhilfe.h"
 #include "suite/ui/programm.h"
 #include "suite/core/servers/database.h"
 #include "suite/demodaten/demodaten.h"
@@ -276,46 +277,6 @@ bool mehrplatzBuchung(const TSuiteKonfiguration& konf, const QString& ordner)
 
 // ---------------------------------------------------------------------------------------------------
 
-// A private cluster for the run, unless one is configured.
-class TPostgresCluster {
-public:
-    TPostgresCluster()
-    {
-        if (!qEnvironmentVariableIsEmpty("QEL_TEST_PG_HOST")) {
-            m_bereit = true;
-            return;
-        }
-        const QString skript = QStringLiteral(MAHNWESEN_SOURCE_DIR "/scripts/pg-cluster.sh");
-        QProcess p;
-        p.start(skript, {QStringLiteral("start"), m_ordner.path()});
-        if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-            m_hinweis = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-            return;
-        }
-        for (const QByteArray& zeile : p.readAllStandardOutput().split('\n')) {
-            const int gleich = zeile.indexOf('=');
-            if (gleich > 0)
-                qputenv(zeile.left(gleich).constData(), zeile.mid(gleich + 1));
-        }
-        m_eigener = true;
-        m_bereit = true;
-    }
-    ~TPostgresCluster()
-    {
-        if (m_eigener)
-            QProcess::execute(QStringLiteral(MAHNWESEN_SOURCE_DIR "/scripts/pg-cluster.sh"),
-                              {QStringLiteral("stop"), m_ordner.path()});
-    }
-    bool Bereit() const { return m_bereit; }
-    QString Hinweis() const { return m_hinweis; }
-
-private:
-    QTemporaryDir m_ordner;
-    bool m_bereit = false;
-    bool m_eigener = false;
-    QString m_hinweis;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -350,7 +311,7 @@ int main(int argc, char** argv)
         TSuiteDatenbank::Schliessen();
     }
 
-    TPostgresCluster cluster;
+    bench::TPostgresCluster cluster;
     if (!cluster.Bereit()) {
         std::printf("PostgreSQL: übersprungen, kein Cluster (%s)\n", qPrintable(cluster.Hinweis()));
     } else {

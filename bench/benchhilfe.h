@@ -5,10 +5,13 @@
 #include "suite/core/servers/database.h"
 #include "suite/demodaten/demodaten.h"
 #include "suite/core/servers/verwaltung.h"
+#include "suite/core/servers/interfaces.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -75,9 +78,18 @@ inline bool pruefe(const char* name, double wert, double ziel, const char* einhe
 // A suite database in a temporary folder, opened by the program object like at start-up.
 class TBenchSuite {
 public:
-    explicit TBenchSuite(const TDemoOptionen* demo = nullptr)
+    // postgres: a fresh database in the cluster of QEL_TEST_PG_* (see TPostgresCluster).
+    explicit TBenchSuite(const TDemoOptionen* demo = nullptr, bool postgres = false)
     {
         Konfiguration.Datenbank = m_dir.filePath(QStringLiteral("suite.db"));
+        if (postgres) {
+            Konfiguration.Treiber = QStringLiteral("QPSQL");
+            Konfiguration.Datenbank = QStringLiteral("qel_bench_%1").arg(QCoreApplication::applicationPid());
+            Konfiguration.Host = qEnvironmentVariable("QEL_TEST_PG_HOST");
+            Konfiguration.Port = qEnvironmentVariableIntValue("QEL_TEST_PG_PORT");
+            Konfiguration.DbBenutzer = qEnvironmentVariable("QEL_TEST_PG_USER");
+            TSuiteDatenbank::PostgresDatenbankLoeschen(Konfiguration);
+        }
         Konfiguration.Benutzer = QStringLiteral("bench");
         qputenv("QEL_SUITE_TEST_BENUTZER", "bench");
         Konfiguration.LogDatei = m_dir.filePath(QStringLiteral("fehler.log"));
@@ -99,6 +111,46 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// A private cluster for the run, unless one is configured.
+class TPostgresCluster {
+public:
+    TPostgresCluster()
+    {
+        if (!qEnvironmentVariableIsEmpty("QEL_TEST_PG_HOST")) {
+            m_bereit = true;
+            return;
+        }
+        const QString skript = QStringLiteral(MAHNWESEN_SOURCE_DIR "/scripts/pg-cluster.sh");
+        QProcess p;
+        p.start(skript, {QStringLiteral("start"), m_ordner.path()});
+        if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+            m_hinweis = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+            return;
+        }
+        for (const QByteArray& zeile : p.readAllStandardOutput().split('\n')) {
+            const int gleich = zeile.indexOf('=');
+            if (gleich > 0)
+                qputenv(zeile.left(gleich).constData(), zeile.mid(gleich + 1));
+        }
+        m_eigener = true;
+        m_bereit = true;
+    }
+    ~TPostgresCluster()
+    {
+        if (m_eigener)
+            QProcess::execute(QStringLiteral(MAHNWESEN_SOURCE_DIR "/scripts/pg-cluster.sh"),
+                              {QStringLiteral("stop"), m_ordner.path()});
+    }
+    bool Bereit() const { return m_bereit; }
+    QString Hinweis() const { return m_hinweis; }
+
+private:
+    QTemporaryDir m_ordner;
+    bool m_bereit = false;
+    bool m_eigener = false;
+    QString m_hinweis;
 };
 
 // The demo's benchmark client (number 99).

@@ -1,4 +1,5 @@
 // Demo data: reproducible, plausible and complete; and the administration tool as a program.
+#include "support/admin.h"
 #include "support/temp_suite.h"
 
 #include "suite/core/servers/database_intern.h"
@@ -8,7 +9,6 @@
 #include <QDate>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -225,28 +225,9 @@ TEST_F(DemoDatenTest, RefusesADatabaseWithClientsAndAddsTheBenchmarkClientOnRequ
 
 namespace {
 
-struct TLauf {
-    int rc = -1;
-    QString fehler;
-    QString ausgabe;
-};
+using TLauf = TAdminLauf;
 
-TLauf admin(const QStringList& args)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QEL_SUITE_CONFIG"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(MAHNWESEN_ADMIN_EXE), args);
-    TLauf l;
-    if (!p.waitForFinished(120000))
-        return l;
-    l.rc = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    l.fehler = QString::fromUtf8(p.readAllStandardError());
-    l.ausgabe = QString::fromUtf8(p.readAllStandardOutput());
-    return l;
-}
+TLauf admin(const QStringList& args) { return Admin_Aufrufen(args); }
 
 }  // namespace
 

@@ -5,7 +5,9 @@
 
 #include "suite/core/konfiguration.h"
 
+#include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <QStringList>
 
 // Outside any namespace: the macro declares a global function.
@@ -100,9 +102,11 @@ void oeffnenUndPruefen(const TSuiteKonfiguration& konf, bool anlegen)
 int TSuiteDatenbank::SchemaVersionProgramm()
 {
     schemaRessourcenLaden();
+    // Numbers are reserved per change and may land out of order: the highest script counts, and
+    // migrations skip numbers that have no script (yet).
     int v = 0;
-    while (QFile::exists(skriptPfad(v + 1)))
-        ++v;
+    for (const QString& name : QDir(QStringLiteral(":/schema")).entryList({QStringLiteral("*.sql")}))
+        v = std::max(v, name.section(QLatin1Char('.'), 0, 0).toInt());
     return v;
 }
 
@@ -165,6 +169,8 @@ void qel_datenbank::Migrieren(int vonVersion)
     }
     for (int v = vonVersion + 1; v <= bis; ++v) {
         QFile f(skriptPfad(v));
+        if (!f.exists())
+            continue;
         if (!f.open(QIODevice::ReadOnly))
             throw EQELError(QStringLiteral("Das Datenbankskript für Version %1 fehlt im Programm.").arg(v));
         const QString text = QString::fromUtf8(f.readAll());

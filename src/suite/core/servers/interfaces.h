@@ -261,6 +261,8 @@ struct TQEL_OrgeMerkmale {
 struct TAnschrift {
     TIntPair OrgeNr;
     QString Name1, Name2, Strasse, Plz, Ort, Land, Telefon, Telefax, Email, Internet, Bank, Iban, Bic, UstId;
+    // What a company's letters must carry in their footer.
+    QString Steuernummer, Geschaeftsfuehrer, Registergericht, Registernummer;
 };
 struct TKontaktperson {
     TIntPair Id;

@@ -7,6 +7,7 @@
 #include "rechte.h"
 #include "servermeldung.h"
 #include "wertpruefung.h"
+#include "stapelabfrage.h"
 
 #include <QDate>
 #include <QStringList>
@@ -44,41 +45,6 @@ QString postenText(const TQEL_Mahnung_Belegpositionen& p)
 
 // Same limit as the column belegnummer.
 constexpr int kBelegnummerLaenge = 40;
-
-// Statements carry up to this many rows: a round trip per row would dominate on a server.
-constexpr int kStapel = 200;
-
-// anzahl rows of spalten placeholders: "(?, ?), (?, ?)". Inside a VALUES list that is not an INSERT,
-// PostgreSQL cannot infer the types, so those ask for CAST(? AS INTEGER).
-QString platzhalterZeilen(int anzahl, int spalten, bool ganzzahlig)
-{
-    const QString feld = ganzzahlig ? QStringLiteral("CAST(? AS INTEGER)") : QStringLiteral("?");
-    QStringList felder;
-    for (int i = 0; i < spalten; ++i)
-        felder << feld;
-    const QString zeile = QLatin1Char('(') + felder.join(QStringLiteral(", ")) + QLatin1Char(')');
-    QStringList zeilen;
-    for (int i = 0; i < anzahl; ++i)
-        zeilen << zeile;
-    return zeilen.join(QStringLiteral(", "));
-}
-
-// One prepared statement per row count: full batches share one, the last batch gets its own.
-class TStapelAbfrage {
-public:
-    explicit TStapelAbfrage(std::function<QString(int)> sql) : m_sql(std::move(sql)) {}
-    TSqlAbfrage& Fuer(int anzahl)
-    {
-        std::unique_ptr<TSqlAbfrage>& q = m_abfragen[anzahl];
-        if (!q)
-            q = std::make_unique<TSqlAbfrage>(m_sql(anzahl));
-        return *q;
-    }
-
-private:
-    std::function<QString(int)> m_sql;
-    std::map<int, std::unique_ptr<TSqlAbfrage>> m_abfragen;
-};
 
 const char* const kPostenWerte = "WITH v (rechner_nr, trans_nr, lfd_nr, mahnstufe, mandant_rnr, mandant_lnr, gep_rnr, "
                                  "gep_lnr) AS (VALUES %1) ";

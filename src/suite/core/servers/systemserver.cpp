@@ -100,7 +100,8 @@ bool TSystemServer::Anschrift_Lesen(const TIntPair& orgeNr, TAnschrift& a)
 {
     a = TAnschrift();
     TSqlAbfrage q(QStringLiteral("SELECT name1, name2, strasse, plz, ort, land, telefon, telefax, email, internet, "
-                                 "bank, iban, bic, ust_id FROM organisation WHERE rnr = ? AND lnr = ?"));
+                                 "bank, iban, bic, ust_id, steuernummer, geschaeftsfuehrer, registergericht, registernummer "
+                                 "FROM organisation WHERE rnr = ? AND lnr = ?"));
     q.Bind({orgeNr.RNr, orgeNr.LNr}).Exec();
     if (!q.Next())
         return false;
@@ -119,6 +120,10 @@ bool TSystemServer::Anschrift_Lesen(const TIntPair& orgeNr, TAnschrift& a)
     a.Iban = q.Text(11);
     a.Bic = q.Text(12);
     a.UstId = q.Text(13);
+    a.Steuernummer = q.Text(14);
+    a.Geschaeftsfuehrer = q.Text(15);
+    a.Registergericht = q.Text(16);
+    a.Registernummer = q.Text(17);
     return true;
 }
 

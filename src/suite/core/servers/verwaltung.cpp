@@ -113,3 +113,16 @@ QStringList Verwaltung_StandardLayoutEinstellungen(const QString& logoName)
         QStringLiteral("UntererRand=20"),
     };
 }
+
+bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr)
+{
+    TTransaktion t;
+    TSqlAbfrage q(QStringLiteral("SELECT 1 FROM drucklayout WHERE art = 'KMAHN'"));
+    q.Exec();
+    if (q.Next())
+        return false;
+    Verwaltung_LayoutRegistrieren(QStringLiteral("KMAHN"), QStringLiteral("Mahnung Standard"), QStringLiteral("mahnung.html"),
+                                  Verwaltung_StandardLayoutEinstellungen(QString()), true, rechnerNr);
+    t.Commit();
+    return true;
+}

@@ -20,3 +20,6 @@ bool Verwaltung_LogoSpeichern(const QString& name, const QString& mime, const QB
 int Verwaltung_MandantenAnzahl();
 // Settings of a dunning layout with logo, sender line and 20/25/20 mm margins.
 QStringList Verwaltung_StandardLayoutEinstellungen(const QString& logoName);
+// Registers the shipped dunning letter as the standard layout of kind KMAHN unless the database has
+// one of that kind already. True when it was registered.
+bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr);

@@ -46,7 +46,8 @@ TfrmMandantWahl::TfrmMandantWahl(const QVector<TMandantInfo>& mandanten, const T
     buttons->addWidget(btnAbbrechen);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new TQELStdLabel(mandanten.isEmpty()
-                                           ? QStringLiteral("In der Suite ist kein Mandant angelegt.")
+                                           ? QStringLiteral("In der Suite ist kein Mandant angelegt. Einen Mandanten legt "
+                                                            "\"mahnwesen-admin mandant add\" an.")
                                            : QStringLiteral("Bitte wählen Sie den Mandanten:"),
                                        this));
     layout->addWidget(m_liste);

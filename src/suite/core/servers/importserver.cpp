@@ -1,0 +1,1081 @@
+// The import server: the CSV formats, the staging of item lines and their matching with stored items.
+#include "importintern.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace import {
+
+// --- values -------------------------------------------------------------------------------------------
+
+QString SpaltenNorm(const QString& name)
+{
+    QString n = name.toLower();
+    n.replace(QStringLiteral("ä"), QStringLiteral("ae"));
+    n.replace(QStringLiteral("ö"), QStringLiteral("oe"));
+    n.replace(QStringLiteral("ü"), QStringLiteral("ue"));
+    n.replace(QStringLiteral("ß"), QStringLiteral("ss"));
+    QString r;
+    for (const QChar c : n)
+        if (c.isLetterOrNumber())
+            r += c;
+    return r;
+}
+
+QString BetragLesen(const QString& text, qint64& cent)
+{
+    static const QRegularExpression muster(QStringLiteral("^(\\d{1,3}(\\.\\d{3})+|\\d+)(,(\\d{1,2}))?$"));
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return QStringLiteral("fehlt");
+    if (t.startsWith(QLatin1Char('-')))
+        return QStringLiteral("\"%1\" ist negativ; die Satzart bestimmt die Richtung, der Betrag ist positiv").arg(t);
+    const QRegularExpressionMatch m = muster.match(t);
+    if (!m.hasMatch())
+        return QStringLiteral("\"%1\" ist kein Betrag der Form 1.234,56").arg(t);
+    QString ganz = m.captured(1);
+    ganz.remove(QLatin1Char('.'));
+    if (ganz.size() > 9)
+        return QStringLiteral("\"%1\" ist größer als 999.999.999,99").arg(t);
+    const QString nachkomma = m.captured(4).leftJustified(2, QLatin1Char('0'));
+    cent = ganz.toLongLong() * 100 + nachkomma.toLongLong();
+    if (cent == 0)
+        return QStringLiteral("ist 0");
+    return QString();
+}
+
+QString DatumLesen(const QString& text, TDateTime& datum)
+{
+    static const QRegularExpression muster(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return QStringLiteral("fehlt");
+    const QRegularExpressionMatch m = muster.match(t);
+    if (!m.hasMatch())
+        return QStringLiteral("\"%1\" ist kein Datum der Form TT.MM.JJJJ").arg(t);
+    const int jahr = m.captured(3).toInt();
+    const QDate d(jahr, m.captured(2).toInt(), m.captured(1).toInt());
+    if (!d.isValid())
+        return QStringLiteral("\"%1\" ist kein Tag des Kalenders").arg(t);
+    if (jahr < 1900 || jahr > 9999)
+        return QStringLiteral("\"%1\" liegt nicht zwischen 1900 und 9999").arg(t);
+    datum = qel_EncodeDate(d.year(), d.month(), d.day());
+    return QString();
+}
+
+QString GanzzahlLesen(const QString& text, qint64 min, qint64 max, qint64& wert)
+{
+    bool ok = false;
+    const qint64 v = text.trimmed().toLongLong(&ok);
+    if (!ok || v < min || v > max)
+        return QStringLiteral("\"%1\" ist keine ganze Zahl von %2 bis %3").arg(text.trimmed()).arg(min).arg(max);
+    wert = v;
+    return QString();
+}
+
+QString JaNeinLesen(const QString& text, bool& wert)
+{
+    const QString t = text.trimmed().toLower();
+    if (t == QLatin1String("j") || t == QLatin1String("ja") || t == QLatin1String("1"))
+        wert = true;
+    else if (t == QLatin1String("n") || t == QLatin1String("nein") || t == QLatin1String("0"))
+        wert = false;
+    else
+        return QStringLiteral("\"%1\" ist weder J noch N").arg(text.trimmed());
+    return QString();
+}
+
+namespace {
+
+TDateTime heute() { return std::floor(qel_Now()); }
+
+QString betragText(qint64 cent)
+{
+    return QLocale(QLocale::German).toString(double(cent) / 100.0, 'f', 2);
+}
+
+// --- columns of the CSV files -----------------------------------------------------------------------
+
+enum TPS { psSatzart, psBelegnummer, psBezug, psRate, psPartner, psBelegdatum, psFaellig, psBetrag, psKommentar,
+           psKostenstelle, psKonto, psWaehrung, psSkonto, psSkontoBis, psZentral, psMahnstufe, psPeriode, psAnzahl };
+
+struct TSpalte {
+    int nr;
+    const char* name;     // as the header writes it
+    const char* aliase;   // further names, normalised, separated by '|'
+};
+
+const TSpalte kPostenSpalten[] = {
+    {psSatzart, "Satzart", "art"},
+    {psBelegnummer, "Belegnummer", "beleg|belegnr|rechnungsnummer"},
+    {psBezug, "Bezug", "bezugsbeleg|zubeleg"},
+    {psRate, "Rate", "teilzahlung"},
+    {psPartner, "Partnernummer", "partner|partnernr|kundennummer|debitor|konto"},
+    {psBelegdatum, "Belegdatum", "datum"},
+    {psFaellig, "Fällig", "faelligkeit|faelligam|zahlungsziel"},
+    {psBetrag, "Betrag", "betrageur"},
+    {psKommentar, "Kommentar", "text|buchungstext"},
+    {psKostenstelle, "Kostenstelle", ""},
+    {psKonto, "Erlöskonto", "sachkonto"},
+    {psWaehrung, "Währung", "wkz"},
+    {psSkonto, "Skonto", "skontobetrag"},
+    {psSkontoBis, "Skonto bis", "skontofrist"},
+    {psZentral, "Zentralreguliert", "zentralregulierung"},
+    {psMahnstufe, "Mahnstufe", ""},
+    {psPeriode, "Buchungsperiode", "periode"},
+};
+
+enum TPA { paNr, paName, paName2, paStrasse, paPlz, paOrt, paLand, paTelefon, paTelefax, paEmail, paInternet, paUstId,
+           paAnrede, paVorname, paAnsprechpartner, paKontaktTelefon, paKontaktEmail, paMahnEmail, paVerbraucher,
+           paZentral, paAktiv, paAnzahl };
+
+const TSpalte kPartnerSpalten[] = {
+    {paNr, "Partnernummer", "partner|partnernr|kundennummer|debitor|konto"},
+    {paName, "Name", "name1|firma"},
+    {paName2, "Name2", "zusatz"},
+    {paStrasse, "Straße", "strasse"},
+    {paPlz, "PLZ", "postleitzahl"},
+    {paOrt, "Ort", ""},
+    {paLand, "Land", ""},
+    {paTelefon, "Telefon", ""},
+    {paTelefax, "Telefax", "fax"},
+    {paEmail, "E-Mail", "email"},
+    {paInternet, "Internet", "web"},
+    {paUstId, "USt-IdNr", "ustid|ustidnr"},
+    {paAnrede, "Anrede", ""},
+    {paVorname, "Vorname", ""},
+    {paAnsprechpartner, "Ansprechpartner", "nachname"},
+    {paKontaktTelefon, "Kontakt-Telefon", ""},
+    {paKontaktEmail, "Kontakt-E-Mail", ""},
+    {paMahnEmail, "Mahn-E-Mail", "mahnemail"},
+    {paVerbraucher, "Verbraucher", ""},
+    {paZentral, "Zentralreguliert", "zentralregulierung"},
+    {paAktiv, "Aktiv", ""},
+};
+
+// Positions of the header's columns by their number in the table, or -1; unknown names go to fehler.
+template <size_t N>
+QVector<int> spaltenZuordnen(const QStringList& kopf, const TSpalte (&tabelle)[N], QStringList& unbekannt,
+                             QStringList& doppelt)
+{
+    QVector<int> pos(static_cast<int>(N), -1);
+    for (int i = 0; i < kopf.size(); ++i) {
+        const QString n = SpaltenNorm(kopf[i]);
+        if (n.isEmpty() && i == kopf.size() - 1)
+            continue;  // a trailing separator
+        int gefunden = -1;
+        for (const TSpalte& s : tabelle) {
+            const QStringList namen = QString::fromUtf8(s.aliase).split(QLatin1Char('|'), Qt::SkipEmptyParts)
+                                      << SpaltenNorm(QString::fromUtf8(s.name));
+            if (namen.contains(n))
+                gefunden = s.nr;
+        }
+        if (gefunden < 0)
+            unbekannt << kopf[i];
+        else if (pos[gefunden] >= 0)
+            doppelt << kopf[i];
+        else
+            pos[gefunden] = i;
+    }
+    return pos;
+}
+
+enum class TDateiArt { Posten, Partner, Datev, Unbekannt };
+
+// --- reading the item lines -------------------------------------------------------------------------
+
+class TPostenLeser {
+public:
+    TPostenLeser(TImportLauf& lauf, int datei, const QVector<int>& pos) : m_lauf(lauf), m_datei(datei), m_pos(pos) {}
+
+    void Zeile(const TCsvZeile& z)
+    {
+        m_z = &z;
+        m_ok = true;
+        TPostenZeile p;
+        p.Datei = m_datei;
+        p.Zeile = z.Nr;
+        const QString art = SpaltenNorm(feld(psSatzart));
+        if (art == QLatin1String("rechnung") || art == QLatin1String("re"))
+            p.Art = 'R';
+        else if (art == QLatin1String("gutschrift") || art == QLatin1String("gs"))
+            p.Art = 'G';
+        else if (art == QLatin1String("zahlung") || art == QLatin1String("za"))
+            p.Art = 'Z';
+        else
+            return fehler(psSatzart, art.isEmpty() ? QStringLiteral("fehlt")
+                                                   : QStringLiteral("\"%1\" ist weder Rechnung, Gutschrift noch Zahlung")
+                                                         .arg(feld(psSatzart)));
+        const QString nummer = feld(psBelegnummer);
+        const QString bezug = feld(psBezug);
+        text(psBelegnummer, 40);
+        text(psBezug, 40);
+        if (p.Art == 'Z') {
+            if (bezug.isEmpty())
+                fehler(psBezug, QStringLiteral("fehlt: eine Zahlung gehört zu einer Belegnummer"));
+            p.Beleg = bezug;
+        } else if (nummer.isEmpty()) {
+            fehler(psBelegnummer, QStringLiteral("fehlt"));
+        } else if (p.Art == 'G' && !bezug.isEmpty()) {
+            p.Art = 'C';  // a credit note settling an invoice
+            p.Beleg = bezug;
+        } else if (!bezug.isEmpty()) {
+            fehler(psBezug, QStringLiteral("gilt nur für Zahlungen und Gutschriften"));
+        } else {
+            p.Beleg = nummer;
+        }
+        qint64 v = 1;
+        if (!feld(psRate).isEmpty())
+            pruefe(psRate, GanzzahlLesen(feld(psRate), 1, 99, v));
+        p.Rate = int(v);
+
+        const bool eigenerBeleg = p.Art == 'R' || p.Art == 'G';
+        if (!feld(psPartner).isEmpty() || eigenerBeleg) {
+            v = 0;
+            if (pruefe(psPartner, feld(psPartner).isEmpty() ? QStringLiteral("fehlt")
+                                                            : GanzzahlLesen(feld(psPartner), 1, 999999999, v))) {
+                p.PartnerNr = int(v);
+                if (!m_lauf.Partner(p.PartnerNr))
+                    fehler(psPartner, QStringLiteral("den Geschäftspartner %1 gibt es beim Mandanten nicht (weder angelegt "
+                                                     "noch in einer Partnerdatei)")
+                                          .arg(p.PartnerNr));
+            }
+        }
+        if (eigenerBeleg || !feld(psBelegdatum).isEmpty())
+            pruefe(psBelegdatum, DatumLesen(feld(psBelegdatum), p.Datum));
+        if (!feld(psFaellig).isEmpty() && pruefe(psFaellig, DatumLesen(feld(psFaellig), p.Faellig)) && p.Datum > 0
+            && p.Faellig < p.Datum)
+            fehler(psFaellig, QStringLiteral("liegt vor dem Belegdatum"));
+        pruefe(psBetrag, BetragLesen(feld(psBetrag), p.BetragCent));
+        p.Kommentar = text(psKommentar, 200);
+        p.Kostenstelle = text(psKostenstelle, 20);
+        p.Konto = text(psKonto, 20);
+        if (!feld(psWaehrung).isEmpty()) {
+            static const QRegularExpression iso(QStringLiteral("^[A-Z]{3}$"));
+            p.Waehrung = feld(psWaehrung).toUpper();
+            if (!iso.match(p.Waehrung).hasMatch())
+                fehler(psWaehrung, QStringLiteral("\"%1\" ist kein Währungskürzel wie EUR").arg(feld(psWaehrung)));
+        }
+        if (!feld(psSkonto).isEmpty())
+            pruefe(psSkonto, BetragLesen(feld(psSkonto), p.SkontoCent));
+        if (!feld(psSkontoBis).isEmpty())
+            pruefe(psSkontoBis, DatumLesen(feld(psSkontoBis), p.SkontoBis));
+        if (!feld(psZentral).isEmpty()) {
+            bool zentral = false;
+            if (pruefe(psZentral, JaNeinLesen(feld(psZentral), zentral)))
+                p.Zentral = zentral ? 1 : 0;
+        }
+        if (!feld(psMahnstufe).isEmpty() && pruefe(psMahnstufe, GanzzahlLesen(feld(psMahnstufe), 0, 9, v)))
+            p.Mahnstufe = int(v);
+        if (!feld(psPeriode).isEmpty()) {
+            if (pruefe(psPeriode, GanzzahlLesen(feld(psPeriode), 190001, 999912, v)) && (v % 100 < 1 || v % 100 > 12))
+                fehler(psPeriode, QStringLiteral("\"%1\" ist keine Periode JJJJMM").arg(feld(psPeriode)));
+            p.Periode = int(v);
+        } else if (p.Datum > 0) {
+            const QDate d = qel_ToQDate(p.Datum);
+            p.Periode = d.year() * 100 + d.month();
+        }
+        if (m_ok)
+            m_lauf.Stagen(p);
+    }
+
+private:
+    QString feld(int spalte) const
+    {
+        const int i = m_pos[spalte];
+        return i < 0 ? QString() : m_z->Felder.value(i).trimmed();
+    }
+    QString text(int spalte, int max)
+    {
+        const QString t = feld(spalte);
+        pruefe(spalte, Stammdaten_TextFehler(t, max));
+        return t;
+    }
+    bool pruefe(int spalte, const QString& grund)
+    {
+        if (grund.isEmpty())
+            return true;
+        fehler(spalte, grund);
+        return false;
+    }
+    void fehler(int spalte, const QString& grund)
+    {
+        m_ok = false;
+        m_lauf.Fehler(m_datei, m_z->Nr, QString::fromUtf8(kPostenSpalten[spalte].name), grund);
+    }
+
+    TImportLauf& m_lauf;
+    int m_datei;
+    QVector<int> m_pos;
+    const TCsvZeile* m_z = nullptr;
+    bool m_ok = true;
+};
+
+// The lines of a CSV file after its header, with the checks every line gets.
+template <class F>
+void zeilenLesen(TImportLauf& lauf, int datei, TCsvLeser& leser, int spalten, F verarbeiten)
+{
+    TCsvZeile z;
+    while (leser.Lesen(z)) {
+        if (!z.Fehler.isEmpty()) {
+            lauf.Fehler(datei, z.Nr, QString(), z.Fehler);
+            continue;
+        }
+        if (z.Leer())
+            continue;
+        ++lauf.Ergebnis.Zeilen;
+        // A trailing separator adds an empty field.
+        if (z.Felder.size() == spalten + 1 && z.Felder.last().isEmpty())
+            z.Felder.removeLast();
+        if (z.Felder.size() != spalten) {
+            lauf.Fehler(datei, z.Nr, QString(),
+                        z.Felder.size() < spalten
+                            ? QStringLiteral("Die Zeile hat nur %1 von %2 Spalten (abgeschnitten?).").arg(z.Felder.size()).arg(spalten)
+                            : QStringLiteral("Die Zeile hat %1 statt %2 Spalten.").arg(z.Felder.size()).arg(spalten));
+            continue;
+        }
+        verarbeiten(z);
+    }
+}
+
+void partnerZeile(TImportLauf& lauf, int datei, const TCsvZeile& z, const QVector<int>& pos)
+{
+    auto feld = [&](int s) { return pos[s] < 0 ? QString() : z.Felder.value(pos[s]).trimmed(); };
+    bool ok = true;
+    auto fehler = [&](const QString& spalte, const QString& grund) {
+        ok = false;
+        lauf.Fehler(datei, z.Nr, spalte, grund);
+    };
+    TPartnerStamm p;
+    qint64 nr = 0;
+    if (const QString g = feld(paNr).isEmpty() ? QStringLiteral("fehlt") : GanzzahlLesen(feld(paNr), 1, 999999999, nr); !g.isEmpty())
+        fehler(QStringLiteral("Partnernummer"), g);
+    p.Nr = int(nr);
+    QSet<QString> gegeben;
+    struct TFeld {
+        int spalte;
+        QString TOrgStamm::*wert;
+    };
+    for (const TFeld& f : {TFeld{paName, &TOrgStamm::Name1}, TFeld{paName2, &TOrgStamm::Name2}, TFeld{paStrasse, &TOrgStamm::Strasse},
+                          TFeld{paPlz, &TOrgStamm::Plz}, TFeld{paOrt, &TOrgStamm::Ort}, TFeld{paLand, &TOrgStamm::Land},
+                          TFeld{paTelefon, &TOrgStamm::Telefon}, TFeld{paTelefax, &TOrgStamm::Telefax},
+                          TFeld{paEmail, &TOrgStamm::Email}, TFeld{paInternet, &TOrgStamm::Internet},
+                          TFeld{paUstId, &TOrgStamm::UstId}, TFeld{paAnrede, &TOrgStamm::KontaktAnrede},
+                          TFeld{paVorname, &TOrgStamm::KontaktVorname}, TFeld{paAnsprechpartner, &TOrgStamm::KontaktNachname},
+                          TFeld{paKontaktTelefon, &TOrgStamm::KontaktTelefon}, TFeld{paKontaktEmail, &TOrgStamm::KontaktEmail}})
+        if (pos[f.spalte] >= 0) {
+            p.Org.*f.wert = feld(f.spalte);
+            gegeben << QString::fromUtf8(kPartnerSpalten[f.spalte].name);
+        }
+    if (pos[paMahnEmail] >= 0) {
+        p.MahnEmail = feld(paMahnEmail);
+        gegeben << QStringLiteral("Mahn-E-Mail");
+    }
+    struct TSchalter {
+        int spalte;
+        bool TPartnerStamm::*wert;
+    };
+    for (const TSchalter& s : {TSchalter{paVerbraucher, &TPartnerStamm::Verbraucher}, TSchalter{paZentral, &TPartnerStamm::Zentralreguliert},
+                               TSchalter{paAktiv, &TPartnerStamm::Aktiv}})
+        if (pos[s.spalte] >= 0 && !feld(s.spalte).isEmpty()) {
+            const QString name = QString::fromUtf8(kPartnerSpalten[s.spalte].name);
+            if (const QString g = JaNeinLesen(feld(s.spalte), p.*s.wert); !g.isEmpty())
+                fehler(name, g);
+            gegeben << name;
+        }
+    for (const TFeldFehler& f : Stammdaten_PartnerPruefen(p))
+        if (f.Feld != QLatin1String("Partnernummer"))
+            fehler(f.Feld, f.Grund);
+    if (ok)
+        lauf.PartnerSpeichern(datei, z.Nr, p, gegeben);
+}
+
+TDateiArt dateiArt(const QStringList& kopf)
+{
+    if (Datev_Erkennen(kopf))
+        return TDateiArt::Datev;
+    QSet<QString> namen;
+    for (const QString& k : kopf)
+        namen << SpaltenNorm(k);
+    if (namen.contains(QStringLiteral("satzart")))
+        return TDateiArt::Posten;
+    if (namen.contains(QStringLiteral("partnernummer")) || (namen.contains(QStringLiteral("name")) && namen.size() > 1))
+        return TDateiArt::Partner;
+    return TDateiArt::Unbekannt;
+}
+
+// What the header says about the file, or why it cannot be read.
+QString kopfFehler(const TCsvZeile& kopf, bool gelesen)
+{
+    if (!gelesen)
+        return QStringLiteral("Die Datei ist leer.");
+    if (!kopf.Fehler.isEmpty())
+        return kopf.Fehler;
+    if (kopf.Felder.size() == 1) {
+        const QString k = kopf.Felder.first();
+        for (const auto& [zeichen, name] : {std::pair{QLatin1Char(','), QStringLiteral("Kommas")},
+                                            std::pair{QLatin1Char('\t'), QStringLiteral("Tabulatoren")},
+                                            std::pair{QLatin1Char('|'), QStringLiteral("senkrechte Striche")}})
+            if (k.contains(zeichen))
+                return QStringLiteral("Falsches Trennzeichen: Die Spalten sind durch %1 getrennt, erwartet wird das Semikolon.").arg(name);
+    }
+    return QString();
+}
+
+}  // namespace
+
+// --- the run ----------------------------------------------------------------------------------------
+
+TImportLauf::TImportLauf(const TImportOptionen& o, const QStringList& dateien)
+    : Optionen(o),
+      m_dateien(dateien),
+      m_staging(QStringLiteral("import_zeile (lauf_rnr, lauf, datei, zeile, art, beleg, rate, partner_nr, datum, faellig, "
+                               "betrag_cent, kommentar, kostenstelle, konto, waehrung, skonto_cent, skonto_bis, zentral, "
+                               "mahnstufe, periode)"),
+                20)
+{
+    if (!Stammdaten_MandantLesen(o.MandantNr, Mandant))
+        throw EQELError(QStringLiteral("Den Mandanten %1 gibt es nicht (mahnwesen-admin mandant list zeigt die vorhandenen).")
+                            .arg(o.MandantNr));
+    MandantId = Mandant.Id;
+    m_lauf = qel_NeuerSchluessel(QStringLiteral("IMPORT"), TSuiteDatenbank::RechnerNr());
+    partnerLaden();
+}
+
+void TImportLauf::Fehler(int datei, qint64 zeile, const QString& spalte, const QString& grund)
+{
+    ++Ergebnis.FehlerGesamt;
+    FehlerhafteDateien << datei;
+    if (Ergebnis.Fehler.size() < Optionen.MaxGelisteteFehler)
+        Ergebnis.Fehler.append({QFileInfo(m_dateien.value(datei)).fileName(), zeile, spalte, grund});
+}
+
+void TImportLauf::Stagen(const TPostenZeile& z)
+{
+    m_staging.Zeile({m_lauf.RNr, m_lauf.LNr, z.Datei, z.Zeile, QString(QLatin1Char(z.Art)), z.Beleg, z.Rate, z.PartnerNr,
+                     z.Datum, z.Faellig, z.BetragCent, z.Kommentar, z.Kostenstelle, z.Konto, z.Waehrung, z.SkontoCent,
+                     z.SkontoBis, z.Zentral, z.Mahnstufe, z.Periode});
+}
+
+void TImportLauf::Aufraeumen()
+{
+    TSqlAbfrage(QStringLiteral("DELETE FROM import_zeile WHERE lauf_rnr = ? AND lauf = ?")).Bind({m_lauf.RNr, m_lauf.LNr}).Exec();
+}
+
+// --- partners ---------------------------------------------------------------------------------------
+
+void TImportLauf::partnerLaden()
+{
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT g.nr, g.rnr, g.lnr, g.aktiv, g.mahn_email, g.verbraucher, g.zentralreguliert, o.name1, o.name2, o.strasse, "
+        "o.plz, o.ort, o.land, o.telefon, o.telefax, o.email, o.internet, o.ust_id, m.anrede, m.vorname, m.nachname, "
+        "m.telefon, m.email, o.kontakt_rnr, o.kontakt_lnr "
+        "FROM geschaeftspartner g LEFT JOIN organisation o ON o.rnr = g.orge_rnr AND o.lnr = g.orge_lnr "
+        "LEFT JOIN mitarbeiter m ON m.rnr = o.kontakt_rnr AND m.lnr = o.kontakt_lnr "
+        "WHERE g.mandant_rnr = ? AND g.mandant_lnr = ?"));
+    q.Bind({MandantId.RNr, MandantId.LNr}).Exec();
+    while (q.Next()) {
+        TPartnerInfo i;
+        i.Id = TIntPair{q.Int(1), q.Int(2)};
+        i.Zentral = q.Int(6) != 0;
+        i.Kontakt = TIntPair{q.Int(23), q.Int(24)};
+        TPartnerStamm& p = i.Stamm;
+        p.Nr = q.Int(0);
+        p.Aktiv = q.Int(3) != 0;
+        p.MahnEmail = q.Text(4);
+        p.Verbraucher = q.Int(5) != 0;
+        p.Zentralreguliert = i.Zentral;
+        QString* felder[] = {&p.Org.Name1, &p.Org.Name2, &p.Org.Strasse, &p.Org.Plz, &p.Org.Ort, &p.Org.Land,
+                             &p.Org.Telefon, &p.Org.Telefax, &p.Org.Email, &p.Org.Internet, &p.Org.UstId,
+                             &p.Org.KontaktAnrede, &p.Org.KontaktVorname, &p.Org.KontaktNachname,
+                             &p.Org.KontaktTelefon, &p.Org.KontaktEmail};
+        int s = 7;
+        for (QString* f : felder)
+            *f = q.Text(s++);
+        m_partner.insert(p.Nr, i);
+    }
+}
+
+const TPartnerInfo* TImportLauf::Partner(int nr) const
+{
+    const auto it = m_partner.constFind(nr);
+    return it == m_partner.constEnd() ? nullptr : &*it;
+}
+
+void TImportLauf::PartnerSpeichern(int datei, qint64 zeile, TPartnerStamm p, const QSet<QString>& gegeben)
+{
+    if (m_partnerInDatei.contains(p.Nr)) {
+        Fehler(datei, zeile, QStringLiteral("Partnernummer"),
+               QStringLiteral("der Geschäftspartner %1 steht mehrfach in den Partnerdateien").arg(p.Nr));
+        return;
+    }
+    m_partnerInDatei << p.Nr;
+    p.MandantNr = Mandant.Nr;
+    // Fields the file does not carry keep their stored values.
+    auto uebernehmen = [&](TPartnerStamm ziel) {
+        struct TF {
+            const char* feld;
+            QString TOrgStamm::*wert;
+        };
+        for (const TF& f : {TF{"Name", &TOrgStamm::Name1}, TF{"Name2", &TOrgStamm::Name2}, TF{"Straße", &TOrgStamm::Strasse},
+                            TF{"PLZ", &TOrgStamm::Plz}, TF{"Ort", &TOrgStamm::Ort}, TF{"Land", &TOrgStamm::Land},
+                            TF{"Telefon", &TOrgStamm::Telefon}, TF{"Telefax", &TOrgStamm::Telefax},
+                            TF{"E-Mail", &TOrgStamm::Email}, TF{"Internet", &TOrgStamm::Internet},
+                            TF{"USt-IdNr", &TOrgStamm::UstId}, TF{"Anrede", &TOrgStamm::KontaktAnrede},
+                            TF{"Vorname", &TOrgStamm::KontaktVorname}, TF{"Ansprechpartner", &TOrgStamm::KontaktNachname},
+                            TF{"Kontakt-Telefon", &TOrgStamm::KontaktTelefon}, TF{"Kontakt-E-Mail", &TOrgStamm::KontaktEmail}})
+            if (gegeben.contains(QString::fromUtf8(f.feld)))
+                ziel.Org.*f.wert = (p.Org.*f.wert).trimmed();
+        if (gegeben.contains(QStringLiteral("Mahn-E-Mail")))
+            ziel.MahnEmail = p.MahnEmail.trimmed();
+        if (gegeben.contains(QStringLiteral("Verbraucher")))
+            ziel.Verbraucher = p.Verbraucher;
+        if (gegeben.contains(QStringLiteral("Zentralreguliert")))
+            ziel.Zentralreguliert = p.Zentralreguliert;
+        if (gegeben.contains(QStringLiteral("Aktiv")))
+            ziel.Aktiv = p.Aktiv;
+        return ziel;
+    };
+    auto gleich = [](const TPartnerStamm& a, const TPartnerStamm& b) {
+        const TOrgStamm &x = a.Org, &y = b.Org;
+        return x.Name1 == y.Name1 && x.Name2 == y.Name2 && x.Strasse == y.Strasse && x.Plz == y.Plz && x.Ort == y.Ort
+               && x.Land == y.Land && x.Telefon == y.Telefon && x.Telefax == y.Telefax && x.Email == y.Email
+               && x.Internet == y.Internet && x.UstId == y.UstId && x.KontaktAnrede == y.KontaktAnrede
+               && x.KontaktVorname == y.KontaktVorname && x.KontaktNachname == y.KontaktNachname
+               && x.KontaktTelefon == y.KontaktTelefon && x.KontaktEmail == y.KontaktEmail && a.MahnEmail == b.MahnEmail
+               && a.Verbraucher == b.Verbraucher && a.Zentralreguliert == b.Zentralreguliert && a.Aktiv == b.Aktiv;
+    };
+    const auto it = m_partner.find(p.Nr);
+    if (it != m_partner.end()) {
+        const TPartnerStamm neu = uebernehmen(it->Stamm);
+        if (gleich(neu, it->Stamm)) {
+            ++Ergebnis.PartnerUnveraendert;
+            return;
+        }
+        // The stored partner with every field, the file's fields over it.
+        TPartnerStamm voll;
+        Stammdaten_PartnerLesen(Mandant.Nr, p.Nr, voll);
+        voll = uebernehmen(voll);
+        Stammdaten_PartnerSchreiben(MandantId, voll);
+        it->Stamm = neu;
+        it->Zentral = neu.Zentralreguliert;
+        ++Ergebnis.PartnerGeaendert;
+        return;
+    }
+    // New partners are written in batches: organisation, contact person, partner.
+    TPartnerStamm neu = uebernehmen(TPartnerStamm{});
+    neu.Nr = p.Nr;
+    neu.MandantNr = Mandant.Nr;
+    if (!m_neuePartner) {
+        m_neueOrgs = std::make_unique<TStapelSchreiber>(
+            QStringLiteral("organisation (rnr, lnr, name1, name2, strasse, plz, ort, land, telefon, telefax, email, internet, "
+                           "ust_id, kontakt_rnr, kontakt_lnr)"),
+            15);
+        m_neueKontakte = std::make_unique<TStapelSchreiber>(
+            QStringLiteral("mitarbeiter (rnr, lnr, orge_rnr, orge_lnr, anrede, vorname, nachname, telefon, email)"), 9);
+        m_neuePartner = std::make_unique<TStapelSchreiber>(
+            QStringLiteral("geschaeftspartner (rnr, lnr, mandant_rnr, mandant_lnr, nr, name, orge_rnr, orge_lnr, aktiv, "
+                           "mahn_email, verbraucher, zentralreguliert)"),
+            12);
+    }
+    const TIntPair orge = m_orgSchluessel.Naechster();
+    TIntPair kontakt{0, 0};
+    const TOrgStamm& o = neu.Org;
+    if (!(o.KontaktAnrede + o.KontaktVorname + o.KontaktNachname + o.KontaktTelefon + o.KontaktEmail).isEmpty()) {
+        kontakt = m_kontaktSchluessel.Naechster();
+        m_neueKontakte->Zeile({kontakt.RNr, kontakt.LNr, orge.RNr, orge.LNr, o.KontaktAnrede, o.KontaktVorname,
+                               o.KontaktNachname, o.KontaktTelefon, o.KontaktEmail});
+    }
+    m_neueOrgs->Zeile({orge.RNr, orge.LNr, o.Name1, o.Name2, o.Strasse, o.Plz, o.Ort, o.Land, o.Telefon, o.Telefax, o.Email,
+                       o.Internet, o.UstId, kontakt.RNr, kontakt.LNr});
+    TPartnerInfo info;
+    info.Id = m_partnerSchluessel.Naechster();
+    info.Kontakt = kontakt;
+    info.Zentral = neu.Zentralreguliert;
+    info.Stamm = neu;
+    m_neuePartner->Zeile({info.Id.RNr, info.Id.LNr, MandantId.RNr, MandantId.LNr, neu.Nr, o.Name1, orge.RNr, orge.LNr,
+                          neu.Aktiv ? 1 : 0, neu.MahnEmail, neu.Verbraucher ? 1 : 0, neu.Zentralreguliert ? 1 : 0});
+    m_partner.insert(neu.Nr, info);
+    ++Ergebnis.PartnerNeu;
+}
+
+void TImportLauf::PartnerSchreiben()
+{
+    if (!m_neuePartner)
+        return;
+    m_neueOrgs->Schreiben();
+    m_neueKontakte->Schreiben();
+    m_neuePartner->Schreiben();
+}
+
+// --- matching staged lines with stored items ---------------------------------------------------------
+
+struct TGespeichert {
+    bool da = false;
+    int rechner = 0, trans = 0, lfd = 0;
+    TIntPair gep;
+    QString belegart;
+    TDateTime datum = 0;
+    qint64 soll = 0, haben = 0;
+    TDateTime ziel = 0;
+    QString kommentar;
+    int zentral = 0;
+    QString waehrung;
+    int periode = 0;
+    QString kostenstelle, konto;
+    qint64 skonto = 0;
+    TDateTime skontoBis = 0, letzteZahlung = 0;
+    qint64 andereSoll = 0, andereHaben = 0;  // other periods' shares (DATEV)
+};
+
+struct TImportLauf::TGruppe {
+    QString beleg;
+    int rate = 0;
+    std::vector<TPostenZeile> zeilen;
+    TGespeichert alt;
+    bool mehrfachGespeichert = false;
+};
+
+void TImportLauf::gruppeVerarbeiten(TGruppe& g, const QString& zeitraum)
+{
+    const TGespeichert& alt = g.alt;
+    const TPostenZeile* eigen = nullptr;  // the line that defines the item (CSV)
+    qint64 soll = 0, haben = 0, zahlungen = 0;
+    TDateTime letzteZahlung = 0;
+    const bool datev = !zeitraum.isEmpty();
+    bool ok = true;
+    auto fehler = [&](const TPostenZeile& z, const QString& spalte, const QString& grund) {
+        ok = false;
+        Fehler(z.Datei, z.Zeile, spalte, grund);
+    };
+    if (g.mehrfachGespeichert)
+        for (const TPostenZeile& z : g.zeilen)
+            fehler(z, QStringLiteral("Belegnummer"),
+                   QStringLiteral("den Beleg %1 gibt es beim Mandanten mehrfach; er kann nicht zugeordnet werden").arg(g.beleg));
+    for (const TPostenZeile& z : g.zeilen) {
+        switch (z.Art) {
+        case 'R':
+        case 'G':
+            if (eigen) {
+                fehler(z, QStringLiteral("Belegnummer"),
+                       QStringLiteral("der Beleg %1 (Rate %2) steht schon in Zeile %3").arg(g.beleg).arg(g.rate).arg(eigen->Zeile));
+                continue;
+            }
+            eigen = &z;
+            (z.Art == 'R' ? soll : haben) = z.BetragCent;
+            break;
+        case 'Z':
+        case 'C':
+            zahlungen += z.BetragCent;
+            if (z.Art == 'Z')
+                letzteZahlung = std::max(letzteZahlung, z.Datum);
+            break;
+        case 'S':
+            soll += z.BetragCent;
+            if (!eigen)
+                eigen = &z;
+            break;
+        case 'H':
+            haben += z.BetragCent;
+            letzteZahlung = std::max(letzteZahlung, z.Datum);
+            break;
+        }
+    }
+    if (datev && !eigen && !alt.da)
+        eigen = &g.zeilen.front();  // a credit without an invoice: an item of its own
+    // DATEV: a document without any debit is a credit note.
+    const bool gutschrift = datev ? soll + alt.andereSoll == 0
+                                  : eigen ? eigen->Art == 'G' : (alt.da && alt.belegart == QLatin1String("GS"));
+    if (!eigen && !alt.da) {
+        for (const TPostenZeile& z : g.zeilen)
+            fehler(z, QStringLiteral("Bezug"),
+                   QStringLiteral("den Beleg %1 gibt es weder in der Datei noch beim Mandanten").arg(g.beleg));
+        return;
+    }
+    for (const TPostenZeile& z : g.zeilen) {
+        if (z.Art == 'C' && gutschrift)
+            fehler(z, QStringLiteral("Bezug"), QStringLiteral("der Beleg %1 ist selbst eine Gutschrift").arg(g.beleg));
+        if ((z.Art == 'Z' || z.Art == 'C') && z.PartnerNr != 0) {
+            const int partner = eigen ? eigen->PartnerNr : -1;
+            const TPartnerInfo* info = Partner(z.PartnerNr);
+            const bool passt = eigen ? partner == z.PartnerNr : (info && IntPairEqual(info->Id, alt.gep));
+            if (!passt)
+                fehler(z, QStringLiteral("Partnernummer"),
+                       QStringLiteral("der Beleg %1 gehört zu einem anderen Geschäftspartner").arg(g.beleg));
+        }
+        if (datev && z.PartnerNr != g.zeilen.front().PartnerNr)
+            fehler(z, QStringLiteral("Belegfeld 1"),
+                   QStringLiteral("der Beleg %1 ist auf zwei Debitoren gebucht (%2 und %3)")
+                       .arg(g.beleg)
+                       .arg(g.zeilen.front().PartnerNr)
+                       .arg(z.PartnerNr));
+    }
+    if (!ok)
+        return;
+
+    // The new state of the item.
+    TGespeichert neu = alt;
+    if (datev) {
+        neu.soll = soll + alt.andereSoll;
+        neu.haben = haben + alt.andereHaben;
+    } else if (eigen) {
+        neu.soll = gutschrift ? zahlungen : soll;
+        neu.haben = gutschrift ? haben : zahlungen;
+    } else {
+        (gutschrift ? neu.soll : neu.haben) = zahlungen;
+    }
+    if (!datev || letzteZahlung > 0)
+        neu.letzteZahlung = letzteZahlung > 0 ? letzteZahlung : (eigen ? 0 : alt.letzteZahlung);
+    neu.belegart = gutschrift ? QStringLiteral("GS") : QStringLiteral("RE");
+    if (eigen) {
+        const TPartnerInfo* p = Partner(eigen->PartnerNr);
+        neu.gep = p->Id;
+        neu.datum = eigen->Datum;
+        neu.ziel = eigen->Faellig > 0 ? eigen->Faellig : eigen->Datum + Mandant.ZahlungszielTage;
+        neu.kommentar = eigen->Kommentar;
+        neu.zentral = eigen->Zentral >= 0 ? eigen->Zentral : (p->Zentral ? 1 : 0);
+        neu.waehrung = eigen->Waehrung;
+        neu.periode = eigen->Periode;
+        neu.kostenstelle = eigen->Kostenstelle;
+        neu.konto = eigen->Konto;
+        neu.skonto = eigen->SkontoCent;
+        neu.skontoBis = eigen->SkontoBis;
+    }
+    const QString partnerText = eigen ? QString::number(eigen->PartnerNr) : QString();
+    const QString belegText = g.rate > 1 ? QStringLiteral("%1 (Rate %2)").arg(g.beleg).arg(g.rate) : g.beleg;
+    if (!alt.da) {
+        const TIntPair k = m_postenSchluessel.Naechster();
+        const TPartnerInfo* p = Partner(eigen->PartnerNr);
+        if (!m_neuePosten)
+            m_neuePosten = std::make_unique<TStapelSchreiber>(
+                QStringLiteral("offener_posten (rechner_nr, trans_nr, lfd_nr, mandant_rnr, mandant_lnr, gep_rnr, gep_lnr, "
+                               "belegart, belegnummer, belegdatum, soll_cent, haben_cent, zahlungsziel, kommentar, mahnstufe, "
+                               "zentralreguliert, waehrung, buchungsperiode, kostenstelle, konto, skonto_cent, skonto_bis, "
+                               "kontakt_rnr, kontakt_lnr, letzte_zahlung)"),
+                25);
+        m_neuePosten->Zeile({k.RNr, k.LNr, g.rate, MandantId.RNr, MandantId.LNr, neu.gep.RNr, neu.gep.LNr, neu.belegart, g.beleg,
+                             neu.datum, neu.soll, neu.haben, neu.ziel, neu.kommentar, eigen->Mahnstufe, neu.zentral, neu.waehrung,
+                             neu.periode, neu.kostenstelle, neu.konto, neu.skonto, neu.skontoBis, p->Kontakt.RNr,
+                             p->Kontakt.LNr, neu.letzteZahlung});
+        ++Ergebnis.PostenNeu;
+        if (neu.soll == neu.haben)
+            ++Ergebnis.PostenAusgeglichen;
+        Ergebnis.Aenderungen << QStringLiteral("neu: %1, Partner %2, Saldo %3").arg(belegText, partnerText, betragText(neu.soll - neu.haben));
+    } else {
+        const bool gleich = IntPairEqual(neu.gep, alt.gep) && neu.belegart == alt.belegart && neu.datum == alt.datum
+                            && neu.soll == alt.soll && neu.haben == alt.haben && neu.ziel == alt.ziel
+                            && neu.kommentar == alt.kommentar && neu.zentral == alt.zentral && neu.waehrung == alt.waehrung
+                            && neu.periode == alt.periode && neu.kostenstelle == alt.kostenstelle && neu.konto == alt.konto
+                            && neu.skonto == alt.skonto && neu.skontoBis == alt.skontoBis
+                            && neu.letzteZahlung == alt.letzteZahlung;
+        if (gleich) {
+            ++Ergebnis.PostenUnveraendert;
+        } else {
+            // The dunning level and the contact person stay: they belong to this module's history.
+            TSqlAbfrage(QStringLiteral("UPDATE offener_posten SET gep_rnr = ?, gep_lnr = ?, belegart = ?, belegdatum = ?, "
+                                       "soll_cent = ?, haben_cent = ?, zahlungsziel = ?, kommentar = ?, zentralreguliert = ?, "
+                                       "waehrung = ?, buchungsperiode = ?, kostenstelle = ?, konto = ?, skonto_cent = ?, "
+                                       "skonto_bis = ?, letzte_zahlung = ? WHERE rechner_nr = ? AND trans_nr = ? AND lfd_nr = ?"))
+                .Bind({neu.gep.RNr, neu.gep.LNr, neu.belegart, neu.datum, neu.soll, neu.haben, neu.ziel, neu.kommentar,
+                       neu.zentral, neu.waehrung, neu.periode, neu.kostenstelle, neu.konto, neu.skonto, neu.skontoBis,
+                       neu.letzteZahlung, alt.rechner, alt.trans, alt.lfd})
+                .Exec();
+            ++Ergebnis.PostenGeaendert;
+            const bool ausgeglichen = alt.soll != alt.haben && neu.soll == neu.haben;
+            if (ausgeglichen)
+                ++Ergebnis.PostenAusgeglichen;
+            Ergebnis.Aenderungen << QStringLiteral("%1: %2, Saldo %3 -> %4")
+                                        .arg(ausgeglichen ? QStringLiteral("ausgeglichen") : QStringLiteral("geändert"), belegText,
+                                             betragText(alt.soll - alt.haben), betragText(neu.soll - neu.haben));
+        }
+    }
+    if (datev) {
+        TSqlAbfrage(QStringLiteral("DELETE FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? AND beleg = ? AND zeitraum = ?"))
+            .Bind({MandantId.RNr, MandantId.LNr, g.beleg, zeitraum})
+            .Exec();
+        TSqlAbfrage(QStringLiteral("INSERT INTO import_anteil (mandant_rnr, mandant_lnr, beleg, zeitraum, soll_cent, haben_cent) "
+                                   "VALUES (?, ?, ?, ?, ?, ?)"))
+            .Bind({MandantId.RNr, MandantId.LNr, g.beleg, zeitraum, soll, haben})
+            .Exec();
+    }
+}
+
+void TImportLauf::Zusammenfuehren(int datei, const QString& zeitraum)
+{
+    m_staging.Schreiben();
+    PartnerSchreiben();
+    QString sql = QStringLiteral(
+        "SELECT z.datei, z.zeile, z.art, z.beleg, z.rate, z.partner_nr, z.datum, z.faellig, z.betrag_cent, z.kommentar, "
+        "z.kostenstelle, z.konto, z.waehrung, z.skonto_cent, z.skonto_bis, z.zentral, z.mahnstufe, z.periode, "
+        "op.rechner_nr, op.trans_nr, op.lfd_nr, op.gep_rnr, op.gep_lnr, op.belegart, op.belegdatum, op.soll_cent, "
+        "op.haben_cent, op.zahlungsziel, op.kommentar, op.zentralreguliert, op.waehrung, op.buchungsperiode, "
+        "op.kostenstelle, op.konto, op.skonto_cent, op.skonto_bis, op.letzte_zahlung, %1 "
+        "FROM import_zeile z LEFT JOIN offener_posten op ON op.mandant_rnr = ? AND op.mandant_lnr = ? "
+        "AND op.belegnummer = z.beleg AND op.lfd_nr = z.rate %2"
+        "WHERE z.lauf_rnr = ? AND z.lauf = ? AND %3 AND (? = 1 OR z.beleg > ? OR (z.beleg = ? AND z.rate > ?)) "
+        "ORDER BY z.beleg, z.rate, z.datei, z.zeile LIMIT ?");
+    QVariantList werte{MandantId.RNr, MandantId.LNr};
+    if (zeitraum.isEmpty()) {
+        sql = sql.arg(QStringLiteral("0, 0"), QString(), QStringLiteral("z.art IN ('R', 'G', 'Z', 'C')"));
+    } else {
+        sql = sql.arg(QStringLiteral("COALESCE(a.soll, 0), COALESCE(a.haben, 0)"),
+                      QStringLiteral("LEFT JOIN (SELECT beleg, SUM(soll_cent) AS soll, SUM(haben_cent) AS haben FROM import_anteil "
+                                     "WHERE mandant_rnr = ? AND mandant_lnr = ? AND zeitraum <> ? GROUP BY beleg) a "
+                                     "ON a.beleg = z.beleg "),
+                      QStringLiteral("z.datei = ?"));
+        werte << MandantId.RNr << MandantId.LNr << zeitraum;
+    }
+    werte << m_lauf.RNr << m_lauf.LNr;
+    if (!zeitraum.isEmpty())
+        werte << datei;
+    TSqlAbfrage q(sql);
+
+    // Read in slices, each ending at a whole document, and write only between them: PostgreSQL
+    // serves one query at a time on a connection, and a slice bounds the memory.
+    QString abBeleg;
+    int abRate = 0;
+    bool erster = true;
+    int grenze = 20000;
+    for (;;) {
+        for (const QVariant& v : werte)
+            q.Bind(v);
+        q.Bind({erster ? 1 : 0, abBeleg, abBeleg, abRate, grenze});
+        q.Exec();
+        std::vector<TGruppe> gruppen;
+        QSet<qint64> zeilenDerGruppe;
+        int zeilen = 0;
+        while (q.Next()) {
+            ++zeilen;
+            TPostenZeile z;
+            z.Datei = q.Int(0);
+            z.Zeile = q.Int64(1);
+            z.Art = q.Text(2).isEmpty() ? ' ' : q.Text(2).at(0).toLatin1();
+            z.Beleg = q.Text(3);
+            z.Rate = q.Int(4);
+            if (gruppen.empty() || z.Beleg != gruppen.back().beleg || z.Rate != gruppen.back().rate) {
+                gruppen.emplace_back();
+                gruppen.back().beleg = z.Beleg;
+                gruppen.back().rate = z.Rate;
+                zeilenDerGruppe.clear();
+            }
+            TGruppe& g = gruppen.back();
+            // The same line twice: the document is stored twice for the client.
+            const qint64 schluessel = qint64(z.Datei) << 40 | z.Zeile;
+            if (zeilenDerGruppe.contains(schluessel)) {
+                g.mehrfachGespeichert = true;
+                continue;
+            }
+            zeilenDerGruppe << schluessel;
+            z.PartnerNr = q.Int(5);
+            z.Datum = q.Double(6);
+            z.Faellig = q.Double(7);
+            z.BetragCent = q.Int64(8);
+            z.Kommentar = q.Text(9);
+            z.Kostenstelle = q.Text(10);
+            z.Konto = q.Text(11);
+            z.Waehrung = q.Text(12);
+            z.SkontoCent = q.Int64(13);
+            z.SkontoBis = q.Double(14);
+            z.Zentral = q.Int(15);
+            z.Mahnstufe = q.Int(16);
+            z.Periode = q.Int(17);
+            g.zeilen.push_back(z);
+            if (g.zeilen.size() == 1 && !q.Wert(18).isNull()) {
+                TGespeichert& a = g.alt;
+                a.da = true;
+                a.rechner = q.Int(18);
+                a.trans = q.Int(19);
+                a.lfd = q.Int(20);
+                a.gep = TIntPair{q.Int(21), q.Int(22)};
+                a.belegart = q.Text(23);
+                a.datum = q.Double(24);
+                a.soll = q.Int64(25);
+                a.haben = q.Int64(26);
+                a.ziel = q.Double(27);
+                a.kommentar = q.Text(28);
+                a.zentral = q.Int(29);
+                a.waehrung = q.Text(30);
+                a.periode = q.Int(31);
+                a.kostenstelle = q.Text(32);
+                a.konto = q.Text(33);
+                a.skonto = q.Int64(34);
+                a.skontoBis = q.Double(35);
+                a.letzteZahlung = q.Double(36);
+            }
+            if (g.zeilen.size() == 1) {
+                g.alt.andereSoll = q.Int64(37);
+                g.alt.andereHaben = q.Int64(38);
+            }
+        }
+        const bool voll = zeilen == grenze;
+        if (voll) {
+            // The last document may go on in the next slice; one alone that fills a slice needs a larger one.
+            if (gruppen.size() == 1) {
+                grenze *= 2;
+                continue;
+            }
+            gruppen.pop_back();
+        }
+        for (TGruppe& g : gruppen)
+            gruppeVerarbeiten(g, zeitraum);
+        if (m_neuePosten)
+            m_neuePosten->Schreiben();
+        if (!voll)
+            break;
+        erster = false;
+        abBeleg = gruppen.back().beleg;
+        abRate = gruppen.back().rate;
+    }
+}
+
+void TImportLauf::Abgleichen()
+{
+    // Open items of the client that no CSV file of this run names.
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, op.belegnummer, op.soll_cent, op.haben_cent, gp.nr "
+        "FROM offener_posten op JOIN geschaeftspartner gp ON gp.rnr = op.gep_rnr AND gp.lnr = op.gep_lnr "
+        "WHERE op.mandant_rnr = ? AND op.mandant_lnr = ? AND op.soll_cent <> op.haben_cent AND NOT EXISTS ("
+        "SELECT 1 FROM import_zeile z WHERE z.lauf_rnr = ? AND z.lauf = ? AND z.beleg = op.belegnummer "
+        "AND z.rate = op.lfd_nr) ORDER BY op.belegnummer, op.lfd_nr"));
+    q.Bind({MandantId.RNr, MandantId.LNr, m_lauf.RNr, m_lauf.LNr}).Exec();
+    struct TZu {
+        int r, t, l;
+        qint64 soll, haben;
+    };
+    std::vector<TZu> schliessen;
+    while (q.Next()) {
+        schliessen.push_back({q.Int(0), q.Int(1), q.Int(2), q.Int64(4), q.Int64(5)});
+        Ergebnis.Aenderungen << QStringLiteral("abgeglichen (fehlt in der Datei): %1, Partner %2, Saldo %3")
+                                    .arg(q.Text(3))
+                                    .arg(q.Int(6))
+                                    .arg(betragText(q.Int64(4) - q.Int64(5)));
+    }
+    // An invoice is settled on its credit side, a credit note on its debit side.
+    TSqlAbfrage upd(QStringLiteral("UPDATE offener_posten SET soll_cent = ?, haben_cent = ?, letzte_zahlung = ? "
+                                   "WHERE rechner_nr = ? AND trans_nr = ? AND lfd_nr = ?"));
+    for (const TZu& z : schliessen) {
+        const qint64 betrag = std::max(z.soll, z.haben);
+        upd.Bind({betrag, betrag, heute(), z.r, z.t, z.l}).Exec();
+    }
+    Ergebnis.PostenAbgeglichen = qint64(schliessen.size());
+}
+
+}  // namespace import
+
+using namespace import;
+
+QString TImportFehler::Text() const
+{
+    QString t = Datei;
+    if (Zeile > 0)
+        t += QStringLiteral(", Zeile %1").arg(Zeile);
+    if (!Spalte.isEmpty())
+        t += QStringLiteral(", Spalte %1").arg(Spalte);
+    return t + QStringLiteral(": ") + Grund;
+}
+
+
+TImportErgebnis Import_Ausfuehren(const QStringList& dateien, const TImportOptionen& optionen)
+{
+    if (dateien.isEmpty())
+        throw EQELError(QStringLiteral("Es ist keine Datei zum Einlesen angegeben."));
+    TTransaktion t;
+    TImportLauf lauf(optionen, dateien);
+
+    // The kind of each file, from its first line; partner files go first.
+    struct TDatei {
+        int nr;
+        TDateiArt art;
+    };
+    std::vector<TDatei> reihenfolge;
+    for (int i = 0; i < dateien.size(); ++i) {
+        std::unique_ptr<TCsvLeser> leser;
+        try {
+            leser = std::make_unique<TCsvLeser>(dateien[i]);
+        } catch (const EQELError& e) {
+            lauf.Fehler(i, 0, QString(), e.Text());
+            continue;
+        }
+        TCsvZeile kopf;
+        const bool gelesen = leser->Lesen(kopf);
+        if (const QString f = kopfFehler(kopf, gelesen); !f.isEmpty()) {
+            lauf.Fehler(i, gelesen ? kopf.Nr : 0, QString(), f);
+            continue;
+        }
+        const TDateiArt art = dateiArt(kopf.Felder);
+        if (art == TDateiArt::Unbekannt) {
+            lauf.Fehler(i, 1, QString(),
+                        QStringLiteral("Die Kopfzeile nennt weder die Spalte Satzart (offene Posten) noch Partnernummer und "
+                                       "Name (Geschäftspartner), und die Datei ist keine DATEV-Datei (EXTF)."));
+            continue;
+        }
+        reihenfolge.push_back({i, art});
+    }
+    std::stable_sort(reihenfolge.begin(), reihenfolge.end(), [](const TDatei& a, const TDatei& b) {
+        auto rang = [](const TDatei& d) { return d.art == TDateiArt::Partner ? 0 : d.art == TDateiArt::Datev ? 1 : 2; };
+        return rang(a) < rang(b);
+    });
+
+    bool csvPosten = false;
+    for (const TDatei& d : reihenfolge) {
+        TCsvLeser leser(dateien[d.nr]);
+        TCsvZeile kopf;
+        leser.Lesen(kopf);
+        if (d.art == TDateiArt::Datev) {
+            lauf.PartnerSchreiben();
+            Datev_Lesen(lauf, d.nr, leser, kopf.Felder);
+            continue;
+        }
+        QStringList unbekannt, doppelt;
+        const QVector<int> pos = d.art == TDateiArt::Posten ? spaltenZuordnen(kopf.Felder, kPostenSpalten, unbekannt, doppelt)
+                                                            : spaltenZuordnen(kopf.Felder, kPartnerSpalten, unbekannt, doppelt);
+        QStringList fehlend;
+        const QVector<int> pflicht = d.art == TDateiArt::Posten ? QVector<int>{psSatzart, psBetrag} : QVector<int>{paNr, paName};
+        for (int p : pflicht)
+            if (pos[p] < 0)
+                fehlend << QString::fromUtf8(d.art == TDateiArt::Posten ? kPostenSpalten[p].name : kPartnerSpalten[p].name);
+        if (!unbekannt.isEmpty())
+            lauf.Fehler(d.nr, 1, unbekannt.join(QStringLiteral(", ")),
+                        QStringLiteral("unbekannte Spalte; die Spalten sind in docs/import.md beschrieben"));
+        if (!doppelt.isEmpty())
+            lauf.Fehler(d.nr, 1, doppelt.join(QStringLiteral(", ")), QStringLiteral("die Spalte steht zweimal in der Kopfzeile"));
+        if (!fehlend.isEmpty())
+            lauf.Fehler(d.nr, 1, fehlend.join(QStringLiteral(", ")), QStringLiteral("Pflichtspalte fehlt"));
+        if (!unbekannt.isEmpty() || !doppelt.isEmpty() || !fehlend.isEmpty())
+            continue;
+        const int spalten = int(kopf.Felder.size()) - (kopf.Felder.last().trimmed().isEmpty() ? 1 : 0);
+        if (d.art == TDateiArt::Partner) {
+            zeilenLesen(lauf, d.nr, leser, spalten, [&](const TCsvZeile& z) { partnerZeile(lauf, d.nr, z, pos); });
+        } else {
+            csvPosten = true;
+            lauf.PartnerSchreiben();
+            TPostenLeser p(lauf, d.nr, pos);
+            zeilenLesen(lauf, d.nr, leser, spalten, [&](const TCsvZeile& z) { p.Zeile(z); });
+        }
+    }
+    if (csvPosten)
+        lauf.Zusammenfuehren(-1, QString());
+    lauf.PartnerSchreiben();
+    if (optionen.Abgleich) {
+        if (!csvPosten)
+            lauf.Hinweis(QStringLiteral("Kein Abgleich: Keine der Dateien ist eine Datei offener Posten im CSV-Format."));
+        else if (lauf.Ergebnis.FehlerGesamt > 0)
+            lauf.Hinweis(QStringLiteral("Kein Abgleich: Eine Datei hat fehlerhafte Zeilen, deren Posten sonst geschlossen würden."));
+        else
+            lauf.Abgleichen();
+    }
+    lauf.Aufraeumen();
+    TImportErgebnis e = lauf.Ergebnis;
+    // Checks across lines come after the line's own: the list goes by file and line.
+    std::stable_sort(e.Fehler.begin(), e.Fehler.end(), [&](const TImportFehler& a, const TImportFehler& b) {
+        return std::make_pair(a.Datei, a.Zeile) < std::make_pair(b.Datei, b.Zeile);
+    });
+    const bool fehlerfrei = e.FehlerGesamt == 0 || optionen.Ueberspringen;
+    if (fehlerfrei && !optionen.Pruefen) {
+        t.Commit();
+        e.Gespeichert = true;
+    }
+    return e;
+}
