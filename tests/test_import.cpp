@@ -42,7 +42,7 @@ struct TOp {
 TOp posten(const QString& beleg)
 {
     TOp o;
-    QSqlQuery q(TSuiteDatenbank::Verbindung());
+    QSqlQuery q(qel_Verbindung());
     q.prepare(QStringLiteral("SELECT soll_cent, haben_cent, mahnstufe, zahlungsziel, letzte_zahlung, belegart "
                              "FROM offener_posten WHERE belegnummer = ?"));
     q.addBindValue(beleg);
@@ -604,4 +604,34 @@ TEST_F(ImportTest, TheDocumentedExampleFilesImport)
     EXPECT_EQ(e.PostenNeu, 5);
     EXPECT_EQ(posten(QStringLiteral("RE-2026-0102")).haben, 5000);
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("offener_posten"), QStringLiteral("belegnummer = 'RE-2026-0103'")), 2);
+}
+
+// Another workstation holds the database: the import waits for the lock and then ends with the usual
+// message, and nothing of it stays.
+TEST_F(ImportTest, AnImportWhileAnotherWorkstationWritesEndsWithTheLockMessage)
+{
+    QEL_NUR_SQLITE();
+    ASSERT_TRUE(einlesen(grundUndStammdaten()).Gespeichert);
+    const qint64 vorher = TTempSuite::Anzahl(QStringLiteral("offener_posten"));
+    {
+        QSqlDatabase andere = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("arbeitsplatz2"));
+        andere.setDatabaseName(suite->DatenbankDatei());
+        ASSERT_TRUE(andere.open());
+        QSqlQuery sperre(andere);
+        ASSERT_TRUE(sperre.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        const QString neu = datei(QStringLiteral("neu.csv"), "Satzart;Belegnummer;Partnernummer;Belegdatum;Betrag\n"
+                                                             "Rechnung;RE-70;10001;01.11.2026;10,00\n");
+        QString text;
+        try {
+            einlesen({neu});
+        } catch (const EDatenbankKonflikt& e) {
+            text = e.Text();
+        }
+        EXPECT_TRUE(text.contains(QStringLiteral("gesperrt"))) << text.toStdString();
+        sperre.exec(QStringLiteral("ROLLBACK"));
+        andere.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("arbeitsplatz2"));
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("offener_posten")), vorher);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("import_zeile")), 0);
 }
