@@ -579,6 +579,15 @@ TEST_F(DatevTest, FeeBatchIsWrittenOnceAndReadsBack)
     o.Erneut = true;
     EXPECT_EQ(Export_DatevGebuehren(o, dir.filePath(QStringLiteral("erneut.csv"))).Mahnungen, 1);
 
+    // A cancelled dunning earns no fee: it goes out no more.
+    {
+        IQEL_MahnungEditServerRef server;
+        Glob_ServerFactoryClass().MahnungEditServer_Holen(server);
+        EXPECT_TRUE(server->Mahnung_Stornieren(qel_TestMahnungsID(gebucht[0]), QStringLiteral("Irrtum")));
+        Glob_ServerFactoryClass().MahnungEditServer_Freigeben(server);
+        EXPECT_EQ(Export_DatevGebuehren(o, dir.filePath(QStringLiteral("storno.csv"))).Mahnungen, 0);
+    }
+
     // The import reads the batch as the fee receivables of the debtor.
     const TImportErgebnis r = einlesen({pfad});
     ASSERT_TRUE(r.Gespeichert) << (r.Fehler.isEmpty() ? std::string() : r.Fehler[0].Text().toStdString());

@@ -61,8 +61,33 @@ const TAdminBefehl::TEintrag* TAdminBefehl::Suchen(const QString& name)
     return nullptr;
 }
 
-int Aktion_Ausfuehren(const TAdminAufruf& a, const QString& beschreibung, std::initializer_list<TAktion> aktionen)
+namespace {
+std::vector<std::pair<QString, TAktion>>& weitereAktionen()
 {
+    static std::vector<std::pair<QString, TAktion>> r;
+    return r;
+}
+}  // namespace
+
+TAdminAktion::TAdminAktion(const char* gruppe, const char* name, const char* kurzhilfe, TBefehlsFunktion funktion)
+{
+    weitereAktionen().push_back({QString::fromUtf8(gruppe), TAktion{name, kurzhilfe, std::move(funktion)}});
+}
+
+std::vector<TAktion> TAdminAktion::Fuer(const QString& gruppe)
+{
+    std::vector<TAktion> l;
+    for (const auto& [g, aktion] : weitereAktionen())
+        if (g == gruppe)
+            l.push_back(aktion);
+    return l;
+}
+
+int Aktion_Ausfuehren(const TAdminAufruf& a, const QString& beschreibung, std::initializer_list<TAktion> eigene)
+{
+    std::vector<TAktion> aktionen(eigene);
+    for (const TAktion& t : TAdminAktion::Fuer(a.Befehl.section(QLatin1Char(' '), -1)))
+        aktionen.push_back(t);
     QString liste = QStringLiteral("Aufruf: %1 <Aktion> [Optionen]\n%2\n\nAktionen:\n").arg(a.Befehl, beschreibung);
     for (const TAktion& t : aktionen)
         liste += QStringLiteral("  %1%2\n").arg(QString::fromUtf8(t.name), -10).arg(QString::fromUtf8(t.kurzhilfe));

@@ -77,7 +77,16 @@ struct TAktion {
     TBefehlsFunktion funktion;
 };
 
-// Runs the action named by the first argument; "--help" or no action lists the actions.
+// Adds an action to a command group from a file of its own, e.g. "mandant mahnregeln":
+//   const TAdminAktion mahnregeln("mandant", "mahnregeln", "Mahnregeln zeigen und ändern", aktionMahnregeln);
+class TAdminAktion {
+public:
+    TAdminAktion(const char* gruppe, const char* name, const char* kurzhilfe, TBefehlsFunktion funktion);
+    static std::vector<TAktion> Fuer(const QString& gruppe);
+};
+
+// Runs the action named by the first argument, among the given ones and those other files added to
+// the group; "--help" or no action lists the actions.
 int Aktion_Ausfuehren(const TAdminAufruf& a, const QString& beschreibung, std::initializer_list<TAktion> aktionen);
 
 // A command's own parser: German help, the common --config option, typed option values.

@@ -153,10 +153,11 @@ TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& o, const 
     TTransaktion t;
     QString sql = QStringLiteral(
         "SELECT ma.rnr, ma.lnr, ma.mahnungsdatum, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr, gp.nr, "
-        "SUM(mp.mahngebuehren_cent), SUM(mp.verzugszins_cent) "
+        "SUM(mp.mahngebuehren_cent), SUM(mp.verzugszins_cent), SUM(mp.pauschale_cent) "
         "FROM mahnung ma JOIN geschaeftspartner gp ON gp.rnr = ma.gep_rnr AND gp.lnr = ma.gep_lnr "
         "JOIN mahnung_position mp ON mp.mahnung_rnr = ma.rnr AND mp.mahnung_lnr = ma.lnr "
-        "WHERE ma.mandant_rnr = ? AND ma.mandant_lnr = ? AND ma.mahnungsdatum >= ? AND ma.mahnungsdatum < ? %1"
+        "WHERE ma.mandant_rnr = ? AND ma.mandant_lnr = ? AND ma.mahnungsdatum >= ? AND ma.mahnungsdatum < ? "
+        "AND ma.storniert_am = 0 %1"
         "GROUP BY ma.rnr, ma.lnr, ma.mahnungsdatum, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr, gp.nr "
         "ORDER BY ma.mahnungsdatum, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr");
     sql = sql.arg(o.Erneut ? QString()
@@ -169,13 +170,13 @@ TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& o, const 
         TDateTime datum;
         QString nummer;
         int partner;
-        qint64 gebuehr, zins;
+        qint64 gebuehr, zins, pauschale;
     };
     std::vector<TMahnung> mahnungen;
     while (q.Next())
         mahnungen.push_back({TIntPair{q.Int(0), q.Int(1)}, q.Double(2),
                              QStringLiteral("MA%1-%2-%3").arg(q.Int(3)).arg(q.Int(4)).arg(q.Int(5)), q.Int(6), q.Int64(7),
-                             q.Int64(8)});
+                             q.Int64(8), q.Int64(9)});
     TDatevExportErgebnis e;
     if (mahnungen.empty())
         return e;
@@ -186,7 +187,7 @@ TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& o, const 
                             .arg(erster.toString(QStringLiteral("dd.MM.yyyy")), letzter.toString(QStringLiteral("dd.MM.yyyy"))));
     qint64 gebuehren = 0, zinsen = 0;
     for (const TMahnung& x : mahnungen) {
-        gebuehren += x.gebuehr;
+        gebuehren += x.gebuehr + x.pauschale;
         zinsen += x.zins;
     }
     if (m.DatevBerater == 0 || m.DatevMandant == 0)
@@ -237,6 +238,8 @@ TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& o, const 
             buchung(x.gebuehr, x.partner, m.KontoGebuehren, x, QStringLiteral("Mahngebühren %1").arg(x.nummer));
         if (x.zins > 0)
             buchung(x.zins, x.partner, m.KontoZinsen, x, QStringLiteral("Verzugszinsen %1").arg(x.nummer));
+        if (x.pauschale > 0)
+            buchung(x.pauschale, x.partner, m.KontoGebuehren, x, QStringLiteral("Verzugspauschale %1").arg(x.nummer));
         TSqlAbfrage(QStringLiteral("DELETE FROM mahnung_export WHERE mahnung_rnr = ? AND mahnung_lnr = ?"))
             .Bind({x.id.RNr, x.id.LNr})
             .Exec();
