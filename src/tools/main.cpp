@@ -55,30 +55,6 @@ QString hilfe()
     return t;
 }
 
-int befehlSichern(const TAufruf& a)
-{
-    erlaubt(a, {}, 2);
-    const TSicherungInfo info = Sicherung_Erstellen(konfigLaden(a), a.woerter[1]);
-    err() << QStringLiteral("Sicherung geschrieben: %1 (%2 Bytes%3).\n")
-                 .arg(info.Datei)
-                 .arg(info.Bytes)
-                 .arg(info.SchemaVersion > 0 ? QStringLiteral(", Schemaversion %1").arg(info.SchemaVersion) : QString());
-    return kOk;
-}
-
-int befehlWiederherstellen(const TAufruf& a)
-{
-    erlaubt(a, {}, 2);
-    const TSuiteKonfiguration k = konfigLaden(a);
-    const TSicherungInfo info = Sicherung_Wiederherstellen(k, a.woerter[1]);
-    err() << QStringLiteral("Die Datenbank %1 wurde aus der Sicherung %2 wiederhergestellt (Schemaversion %3).\n")
-                 .arg(k.Datenbank, info.Datei)
-                 .arg(info.SchemaVersion);
-    if (info.SchemaVersion < TSuiteDatenbank::SchemaVersionProgramm())
-        err() << QStringLiteral("Sie wird beim nächsten Start des Programms oder mit \"upgrade\" auf Version %1 gebracht.\n")
-                     .arg(TSuiteDatenbank::SchemaVersionProgramm());
-    return kOk;
-}
 
 int ausfuehren(const QStringList& args)
 {
