@@ -90,7 +90,7 @@ int Aktion_Ausfuehren(const TAdminAufruf& a, const QString& beschreibung, std::i
         aktionen.push_back(t);
     QString liste = QStringLiteral("Aufruf: %1 <Aktion> [Optionen]\n%2\n\nAktionen:\n").arg(a.Befehl, beschreibung);
     for (const TAktion& t : aktionen)
-        liste += QStringLiteral("  %1%2\n").arg(QString::fromUtf8(t.name), -10).arg(QString::fromUtf8(t.kurzhilfe));
+        liste += QStringLiteral("  %1  %2\n").arg(QString::fromUtf8(t.name), -10).arg(QString::fromUtf8(t.kurzhilfe));
     liste += QStringLiteral("\nHilfe zu einer Aktion: %1 <Aktion> --help\n").arg(a.Befehl);
 
     const QString wort = a.Argumente.value(0);

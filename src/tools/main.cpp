@@ -47,7 +47,7 @@ QString hilfe()
         "Verwaltung der Suite-Datenbank für das Mahnwesen.\n\n"
         "Befehle:\n");
     for (const TAdminBefehl::TEintrag& e : TAdminBefehl::Alle())
-        t += QStringLiteral("  %1%2\n").arg(e.name, -12).arg(e.kurzhilfe);
+        t += QStringLiteral("  %1  %2\n").arg(e.name, -16).arg(e.kurzhilfe);
     t += QStringLiteral(
         "\nHilfe zu einem Befehl: mahnwesen-admin <Befehl> --help\n"
         "Ohne --config gilt $QEL_SUITE_CONFIG, sonst ~/.config/qel-suite/suite.ini.\n"
