@@ -71,6 +71,8 @@ void TfrmMahnungSchreiben::aufbauen()
         e->setMaxLength(9);
         e->SetDecimals(2);
         e->SetThousandSeparator(true);
+        // What the nine places can show ("-9.999,99" to "99.999,99"); fee and interest may be negative.
+        e->SetRange(-9999.99, 99999.99);
     }
     edtBeruecksichtigt = new TQELStdEdit(TEditTyp::Datum, this);
     edtBeruecksichtigt->setObjectName(QStringLiteral("edtBeruecksichtigt"));
@@ -326,7 +328,8 @@ void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_GewaehltePosten()
                                     {FColVerzugszins, 80},  {FColPauschale, 80}};
         if (FModus == CQEL_Mahnungen_Schreiben)
             breiten.insert(breiten.begin(), {{FColGep, 170}, {FColHaben, 70}, {FColSoll, 70}, {FColKommentar, 70}});
-        // The clerk sees the columns sized here; key columns of the table stay hidden.
+        // The clerk sees the columns sized here. The transfer table's first flags would show its four key
+        // columns and hide balance and dunning level, which the clerk needs to set fees.
         const int spalten = FGewaehltePosten->GetColumnCount();
         for (int c = 0; c < spalten; ++c)
             vtGewaehltePosten->SetColumnVisible(c, false);
@@ -335,11 +338,6 @@ void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_GewaehltePosten()
                 continue;
             vtGewaehltePosten->SetColumnVisible(b.Spalte, true);
             vtGewaehltePosten->Columns().GetItem(b.Spalte).SetWidth(b.Pixel);
-        }
-        // The values the clerk edits come before the free comment.
-        if (FModus == CQEL_Mahnungen_Schreiben && FColKommentar >= 0 && FColKommentar < spalten) {
-            QHeaderView* kopf = vtGewaehltePosten->header();
-            kopf->moveSection(kopf->visualIndex(FColKommentar), kopf->count() - 1);
         }
         vtGewaehltePosten->UpdateColumnLayout(0, 0);
     });

@@ -69,7 +69,7 @@ bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
             if (schreiben) {
                 pos.RNr = int32_t(vt->GetCellValueAsInteger(n, FColRNr));
                 pos.TransNr = int32_t(vt->GetCellValueAsInteger(n, FColTransNr));
-                pos.LfdNr = int16_t(vt->GetCellValueAsInteger(n, FColLNr));
+                pos.LfdNr = int32_t(vt->GetCellValueAsInteger(n, FColLNr));
             }
             pos.ZahlbarBis = vt->GetCellValueAsDate(n, FColZahlbarbis);
             pos.Mahnstufe = int32_t(vt->GetCellValueAsInteger(n, FColMahnstufe)) + (schreiben ? 1 : 0);

@@ -4,19 +4,30 @@
 #include "suite/ui/dialogs/mahnunghistorie.h"
 #include "suite/ui/vtupdate.h"
 
+#include <QPointer>
+
 void Tfrmmainu::Offene_Posten_Laden()
 {
     Guard(__func__, [&] {
+        if (!FZahlungEditServer || !FMAhnungEditServer || !FWartemaske)
+            throw EQELError(QStringLiteral("Die offenen Posten können nicht geladen werden: "
+                                           "der Server der Suite steht nicht zur Verfügung."));
         FWartemaske->Zeigen();
+        // Hiding the content takes the focus from it: the clerk gets it back where it was.
+        QPointer<QWidget> fokus = focusWidget();
         pnlHintergrund->setVisible(false);
         struct Aufraeumen {
             Tfrmmainu* f;
+            QPointer<QWidget> fokus;
             ~Aufraeumen()
             {
                 f->pnlHintergrund->setVisible(true);
                 f->FWartemaske->Verbergen();
+                f->activateWindow();
+                if (fokus && fokus->isVisible() && fokus->isEnabled())
+                    fokus->setFocus(Qt::OtherFocusReason);
             }
-        } aufraeumen{this};
+        } aufraeumen{this, fokus};
         vtOffenePosten->ListeLoesen();
         const QVector<TSRVTyp> typen{TSRVTyp(1)};
         const TDateTime jetzt = qel_Now();
@@ -214,7 +225,7 @@ void Tfrmmainu::actMahnungHistorieExecute()
         auto historie = std::make_unique<TfrmMahnungHistorie>();
         historie->RechnerNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_RechnerNummer()));
         historie->TransNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_TransNummer()));
-        historie->LfdNummer = int16_t(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_LfdNummer()));
+        historie->LfdNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_LfdNummer()));
         historie->Belegnummer = vtOffenePosten->GetCellValueAsString(node, s->Spalte_Belegnummer());
         historie->Mandant_Bez = FSelectedMandant_Bez;
         historie->Rechnungsdatum = vtOffenePosten->GetCellValueAsDate(node, s->Spalte_Datum());

@@ -1,6 +1,13 @@
 #include "forms.h"
 
+#include "controls.h"
+
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -76,6 +83,25 @@ void TQELForm::showEvent(QShowEvent* event)
         FormShow();
 }
 
+void TQELForm::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mod = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && mod == Qt::NoModifier) {
+        for (QPushButton* b : findChildren<QPushButton*>()) {
+            if (!b->isDefault() || !b->isVisible() || !b->isEnabled() || b->window() != this)
+                continue;
+            event->accept();
+            if (auto* knopf = qobject_cast<TResBitBtn*>(b))
+                knopf->Ausloesen();
+            else if (qel_EingabeAbschliessen())
+                b->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TQELForm::reject() { done(mrCancel); }
 
 int qel_ShowModal(QDialog* dialog)
@@ -86,3 +112,19 @@ int qel_ShowModal(QDialog* dialog)
 }
 
 void qel_SetModalHandler(TModalHandler handler) { modalHandler() = std::move(handler); }
+
+bool qel_QtUebersetzungLaden()
+{
+    static QTranslator* qt = nullptr;
+    if (qt)
+        return true;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qt"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    qt = t;
+    return true;
+}

@@ -38,6 +38,8 @@ protected:
 
     virtual void FormShow() {}
     void showEvent(QShowEvent* event) override;
+    // Enter (also on the keypad) presses the default button like a click: the focused edit is completed first.
+    void keyPressEvent(QKeyEvent* event) override;
     // Esc and the close box end the window with Cancel.
     void reject() override;
 };
@@ -46,6 +48,10 @@ protected:
 using TModalHandler = std::function<int(QDialog*)>;
 int qel_ShowModal(QDialog* dialog);
 void qel_SetModalHandler(TModalHandler handler);  // empty: exec()
+
+// Loads Qt's own German texts (file, print and page set-up dialogs, standard buttons) into the
+// application. False when the translation files are not installed; Qt then stays English.
+bool qel_QtUebersetzungLaden();
 
 // The suite's colours.
 namespace QELFarben {
