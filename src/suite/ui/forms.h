@@ -25,6 +25,8 @@ public:
     int ModalResult() const { return result(); }
     // Moves the focus to a control of this window.
     void ActivateControl(QWidget* control);
+    // Back to the window's own size and its lists' own columns; what the user arranged is forgotten.
+    void StandardAnsicht();
 
 protected:
     // The exception guard of a handler or method: context "Class.method", the class as moc names it,
@@ -42,6 +44,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Esc and the close box end the window with Cancel.
     void reject() override;
+
+private:
+    // The window size is remembered per user in the suite's user settings.
+    void groesseLaden();
+    void groesseMerken();
+    QSize m_standardGroesse;
 };
 
 // Shows a dialog modally: QDialog::exec() in the program, a scripted handler in tests.

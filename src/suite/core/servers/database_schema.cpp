@@ -100,9 +100,11 @@ void oeffnenUndPruefen(const TSuiteKonfiguration& konf, bool anlegen)
 int TSuiteDatenbank::SchemaVersionProgramm()
 {
     schemaRessourcenLaden();
+    // Numbers are reserved per change; one reserved but not (yet) in the program is a gap, not the end.
     int v = 0;
-    while (QFile::exists(skriptPfad(v + 1)))
-        ++v;
+    for (int n = 1; n <= 999; ++n)
+        if (QFile::exists(skriptPfad(n)))
+            v = n;
     return v;
 }
 
@@ -165,6 +167,8 @@ void qel_datenbank::Migrieren(int vonVersion)
     }
     for (int v = vonVersion + 1; v <= bis; ++v) {
         QFile f(skriptPfad(v));
+        if (!f.exists())
+            continue;
         if (!f.open(QIODevice::ReadOnly))
             throw EQELError(QStringLiteral("Das Datenbankskript für Version %1 fehlt im Programm.").arg(v));
         const QString text = QString::fromUtf8(f.readAll());
