@@ -1,7 +1,7 @@
 // How the windows fit the clerk's machine: widths for the actual font, remembered arrangements, German
 // Qt dialogs and error boxes without internal places.
 #include "editor_testbasis.h"
-#include "suite/forms.h"
+#include "suite/ui/forms.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #include "forms.h"
 
 #include "controls.h"
-#include "servers/interfaces.h"
+#include "suite/core/servers/interfaces.h"
 #include "vtvrlist.h"
 
 #include <QCoreApplication>

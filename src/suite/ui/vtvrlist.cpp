@@ -1,7 +1,7 @@
 #include "vtvrlist.h"
 
 #include "forms.h"
-#include "servers/interfaces.h"
+#include "suite/core/servers/interfaces.h"
 
 #include <QAbstractTableModel>
 #include <QBrush>
