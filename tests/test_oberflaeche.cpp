@@ -98,6 +98,87 @@ TEST_F(Oberflaeche, ColumnWidthsOrderSortAndWindowSizeSurviveARestartUntilResetT
     EXPECT_EQ(wieder->vtOffenePosten->header()->sectionSize(beleg), vorgabe);
 }
 
+TEST_F(Oberflaeche, OpenItemsShowCountAndSumOfTheCheckedItemsUnderTheList)
+{
+    auto f = offenePosten();
+    EXPECT_EQ(f->dspAuswahl->text(), QStringLiteral("0 Posten ausgewählt, Summe 0,00 EUR · 4 Posten aufgelistet"));
+    f->btnAuswahlAlle->click();
+    EXPECT_EQ(f->dspAuswahl->text(), QStringLiteral("4 Posten ausgewählt, Summe 1.050,50 EUR · 4 Posten aufgelistet"));
+    // By keyboard: Tab reaches the list, Space takes the first item (A2, 250,50) out again.
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
+    f->edtAlter->setFocus();
+    while (QApplication::focusWidget() != f->vtOffenePosten && QApplication::focusWidget()) {
+        QWidget* vorher = QApplication::focusWidget();
+        QTest::keyClick(vorher, Qt::Key_Tab);
+        ASSERT_NE(QApplication::focusWidget(), f->edtAlter) << "Tab never reached the list";
+    }
+    QTest::keyClick(f->vtOffenePosten, Qt::Key_Home);
+    QTest::keyClick(f->vtOffenePosten, Qt::Key_Space);
+    EXPECT_EQ(f->dspAuswahl->text(), QStringLiteral("3 Posten ausgewählt, Summe 800,00 EUR · 4 Posten aufgelistet"));
+    // A filter changes what is listed; hidden checked items still count as checked.
+    f->cbxzentralregulierung->click();
+    f->rgrpAuswahlArt->SetItemIndex(1);
+    EXPECT_TRUE(f->dspAuswahl->text().endsWith(QStringLiteral("Posten aufgelistet")));
+}
+
+TEST_F(Oberflaeche, EscInTheEditorAsksBeforeDiscardingWhatIsNotBooked)
+{
+    {
+        auto e = oeffnen({"A1"});
+        QTest::keyClick(e.get(), Qt::Key_Escape);
+        EXPECT_TRUE(umg.Recorder->Meldungen.empty());
+        EXPECT_EQ(e->result(), mrCancel);
+    }
+    auto e = oeffnen({"A1"});
+    e->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(e.get()));
+    QTest::mouseClick(e->edtMahngebueren, Qt::LeftButton);
+    QTest::keyClick(e->edtMahngebueren, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(e->edtMahngebueren, QStringLiteral("1,00"));
+    QTest::keyClick(e->edtMahngebueren, Qt::Key_Escape);
+    ASSERT_EQ(umg.Recorder->Meldungen.size(), 1u);
+    EXPECT_EQ(umg.Recorder->Meldungen[0].Art, CMeldung_Frage);
+    EXPECT_EQ(umg.Recorder->Meldungen[0].Nr, 981);
+    EXPECT_TRUE(e->isVisible());  // No: the editor stays with the typed value
+    EXPECT_EQ(e->edtMahngebueren->text(), QStringLiteral("1,00"));
+    umg.Recorder->Antworten = {mrYes};
+    QTest::keyClick(e->edtMahngebueren, Qt::Key_Escape);
+    EXPECT_FALSE(e->isVisible());
+    EXPECT_EQ(e->result(), mrCancel);
+}
+
+TEST_F(Oberflaeche, AfterBookingTheEditorSaysWhatWasBookedAndShowsTheNewLevels)
+{
+    auto e = oeffnen({"A1", "A2", "B1"});
+    e->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(e.get()));
+    umg.Recorder->Antworten = {mrYes, mrNo};  // book without a letter text; do not print
+    QTest::keyClick(e.get(), Qt::Key_F5);
+    ASSERT_TRUE(e->Gebucht());
+    const auto nummer = [](const QString& gep) {
+        const QString sql = QStringLiteral("SELECT %1 FROM mahnung m JOIN geschaeftspartner g ON g.rnr = m.gep_rnr "
+                                           "AND g.lnr = m.gep_lnr WHERE g.name = ?");
+        return QStringLiteral("AOP %1-%2 %3")
+            .arg(TTempSuite::Wert(sql.arg(QStringLiteral("m.beleg_lfdnr")), {gep}).toInt())
+            .arg(TTempSuite::Wert(sql.arg(QStringLiteral("m.wirtschaftsjahr")), {gep}).toInt())
+            .arg(TTempSuite::Wert(sql.arg(QStringLiteral("m.beleg_rnr")), {gep}).toInt());
+    };
+    EXPECT_EQ(e->dspGebucht->text(), QStringLiteral("2 Mahnungen gebucht: %1 bis %2")
+                                         .arg(nummer(QStringLiteral("Alpha GmbH")), nummer(QStringLiteral("Beta KG"))));
+    EXPECT_TRUE(e->dspGebucht->isVisible());
+    TVTVRList* vt = e->vtGewaehltePosten;
+    EXPECT_EQ(vt->GetCellValueAsInteger(zeile(e.get(), "A1"), e->ColMahnstufe()), 1);
+    EXPECT_EQ(vt->GetCellValueAsInteger(zeile(e.get(), "A2"), e->ColMahnstufe()), 3);
+    EXPECT_EQ(vt->GetCellValueAsInteger(zeile(e.get(), "B1"), e->ColMahnstufe()), 2);
+    // A print after the booking still uses the booked levels.
+    ASSERT_TRUE(e->MahnungsStruktur_fuellen());
+    EXPECT_EQ(e->Mahnungen()[0].Positionen.size() + e->Mahnungen()[1].Positionen.size(), 3u);
+    for (const TQEL_Mahnung_Beleg& m : e->Mahnungen())
+        for (const TQEL_Mahnung_Belegpositionen& p : m.Positionen)
+            EXPECT_EQ(p.Mahnstufe, p.Belegnummer == QLatin1String("A1") ? 1 : p.Belegnummer == QLatin1String("A2") ? 3 : 2);
+}
+
 TEST(QtTexte, QtsOwnDialogsSpeakGerman)
 {
     ASSERT_TRUE(qel_QtUebersetzungLaden());

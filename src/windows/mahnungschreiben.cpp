@@ -198,6 +198,10 @@ void TfrmMahnungSchreiben::aufbauen()
     auto* knoepfe = new QHBoxLayout;
     knoepfe->addWidget(btnAnhang);
     knoepfe->addWidget(btnStornieren);
+    dspGebucht = new TQELStdLabel(QString(), this);
+    dspGebucht->setObjectName(QStringLiteral("dspGebucht"));
+    dspGebucht->setVisible(false);
+    knoepfe->addWidget(dspGebucht);
     knoepfe->addStretch(1);
     knoepfe->addWidget(btnUebernehmen);
     knoepfe->addWidget(btnDrucken);
@@ -302,6 +306,7 @@ void TfrmMahnungSchreiben::FormShow()
         }
         if (TVirtualNode* erste = vtGewaehltePosten->GetFirst())
             vtGewaehltePosten->SetSelected(erste, true);
+        FStandBeiOeffnen = Eingabestand();
     });
 }
 
@@ -400,7 +405,32 @@ void TfrmMahnungSchreiben::Nur_bei_Schreiben()
     });
 }
 
-void TfrmMahnungSchreiben::reject() { actZurueckExecute(); }
+QString TfrmMahnungSchreiben::Eingabestand() const
+{
+    QStringList stand{QString::number(FMahnungsdatum, 'f', 6), QString::number(FBeruecksichtigt, 'f', 6),
+                      FMahnungsText, redtKopfText->PlainText()};
+    TVTVRList* vt = vtGewaehltePosten;
+    if (FGewaehltePosten)
+        for (TVirtualNode* k = vt->GetFirst(); k; k = vt->GetNext(k))
+            stand << vt->GetCellValueAsString(k, FColMahngebuehren) << vt->GetCellValueAsString(k, FColVerzugszins)
+                  << vt->GetCellValueAsString(k, FColZahlbarbis);
+    // A value typed into an edit but not left yet counts too.
+    for (const TQELStdEdit* e : {edtZahlungsziel, edtMahngebueren, edtZinssatz, edtBeruecksichtigt, edtMahnungsdatum})
+        if (e->isModified())
+            stand << e->objectName() + QLatin1Char('=') + e->text();
+    return stand.join(QChar(0x1f));
+}
+
+void TfrmMahnungSchreiben::reject()
+{
+    Guard(__func__, [&] {
+        if (FModus == CQEL_Mahnungen_Schreiben && !FGebucht && Eingabestand() != FStandBeiOeffnen &&
+            qel_Meldung(CMeldung_Frage, 981,
+                        QStringLiteral("Die Änderungen sind nicht gebucht. Trotzdem schließen und sie verwerfen?")) != mrYes)
+            return;
+        actZurueckExecute();
+    });
+}
 
 void TfrmMahnungSchreiben::actZurueckExecute()
 {

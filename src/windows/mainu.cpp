@@ -111,6 +111,9 @@ void Tfrmmainu::aufbauen()
     // Tab reaches the list: checking items must work without a mouse.
     vtOffenePosten->setFocusPolicy(Qt::StrongFocus);
 
+    dspAuswahl = new TQELStdLabel(QString(), pnlHintergrund);
+    dspAuswahl->setObjectName(QStringLiteral("dspAuswahl"));
+
     spnlButtons = new TQELStdPanel(pnlHintergrund);
     spnlButtons->setFixedHeight(85);
     btnSuchen = new TResBitBtn(QStringLiteral("Aktualisieren"), QKeySequence(Qt::Key_F4), spnlButtons);
@@ -153,6 +156,7 @@ void Tfrmmainu::aufbauen()
     innen->addLayout(kriterien);
     innen->addLayout(gepZeile);
     innen->addWidget(vtOffenePosten, 1);
+    innen->addWidget(dspAuswahl);
     auto* panel = new QVBoxLayout(pnlHintergrund);
     panel->setContentsMargins(0, 0, 0, 0);
     panel->addWidget(pnlHeader);
@@ -181,6 +185,7 @@ void Tfrmmainu::aufbauen()
     connect(vtOffenePosten, &TVTVRList::InitNode, this, &Tfrmmainu::vtOffenePostenInitNode);
     connect(vtOffenePosten, &TVTVRList::PaintText, this, &Tfrmmainu::vtOPPaintText);
     connect(vtOffenePosten, &TVTVRList::DblClick, this, &Tfrmmainu::vtOffenePostenDblClick);
+    connect(vtOffenePosten, &TVTVRList::AuswahlGeaendert, this, &Tfrmmainu::Auswahl_Anzeigen);
     connect(btnSuchen, &QPushButton::clicked, this, &Tfrmmainu::actAktualisierenExecute);
     connect(btnUebernehmen, &QPushButton::clicked, this, &Tfrmmainu::actWeiterExecute);
     connect(btnAuswahlAlle, &QPushButton::clicked, this, &Tfrmmainu::actAllesWaehlenExecute);

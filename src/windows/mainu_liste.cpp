@@ -2,6 +2,7 @@
 #include "mahnungschreiben.h"
 #include "mainu.h"
 #include "suite/ui/dialogs/mahnunghistorie.h"
+#include "suite/ui/programm.h"
 #include "suite/ui/vtupdate.h"
 
 #include <QPointer>
@@ -33,6 +34,8 @@ void Tfrmmainu::Offene_Posten_Laden()
         const TDateTime jetzt = qel_Now();
         FZahlungEditServer->OffenePosten_Abfragen(FSelectedMandant, CLeeresIntPair, FSelectedPeriodeVon,
                                                   FSelectedPeriodeBis, 0, jetzt, jetzt, typen, 1, 1);
+        FWartemaske->Zeigen(QStringLiteral("%1 offene Posten werden angezeigt ...")
+                                .arg(QLocale(QLocale::German).toString(FZahlungEditServer->OffenePosten_Liste()->GetRowCount())));
         {
             TVTUpdate u(vtOffenePosten);
             vtOffenePosten->ListeBinden(FZahlungEditServer->OffenePosten_Liste());
@@ -171,6 +174,29 @@ void Tfrmmainu::vtOffenePostenDblClick()
         vtOffenePosten->SetCheckState(node, vtOffenePosten->GetCheckState(node) == csCheckedNormal
                                                 ? csUncheckedNormal
                                                 : csCheckedNormal);
+    });
+}
+
+void Tfrmmainu::Auswahl_Anzeigen()
+{
+    Guard(__func__, [&] {
+        TVTVRList* vt = vtOffenePosten;
+        const int saldo = FZahlungEditServer ? FZahlungEditServer->Spalte_Saldo() : -1;
+        int gewaehlt = 0, gelistet = 0;
+        qint64 summeCent = 0;  // in cents: 100,000 doubles would drift
+        for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n)) {
+            if (vt->GetVisible(n))
+                ++gelistet;
+            if (vt->GetCheckState(n) == csCheckedNormal) {
+                ++gewaehlt;
+                if (saldo >= 0)
+                    summeCent += qRound64(vt->GetCellValueAsFloat(n, saldo) * 100.0);
+            }
+        }
+        const QLocale de(QLocale::German);
+        dspAuswahl->setText(QStringLiteral("%1 Posten ausgewählt, Summe %2 %3 · %4 Posten aufgelistet")
+                                .arg(de.toString(gewaehlt), qel_FormatMoney(summeCent / 100.0),
+                                     QELProgramm().GetWaehrung(), de.toString(gelistet)));
     });
 }
 

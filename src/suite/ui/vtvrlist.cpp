@@ -429,11 +429,23 @@ TVTVRList::~TVTVRList()
 
 void TVTVRList::BeginUpdate() { ++m_updateCount; }
 
+void TVTVRList::auswahlGeaendert()
+{
+    if (InUpdate())
+        m_auswahlGeaendert = true;
+    else
+        emit AuswahlGeaendert(this);
+}
+
 void TVTVRList::EndUpdate()
 {
     if (m_updateCount == 0 || --m_updateCount > 0)
         return;
     m_model->flushVisibility();
+    if (m_auswahlGeaendert) {
+        m_auswahlGeaendert = false;
+        emit AuswahlGeaendert(this);
+    }
     if (m_dirty) {
         m_dirty = false;
         // With a relayout pending the view skips its per-row work for the bulk signal (which walks every
@@ -447,6 +459,7 @@ void TVTVRList::markDirty() { m_dirty = true; }
 
 void TVTVRList::Clear()
 {
+    auswahlGeaendert();
     TVirtualNode* hadCurrent = m_model->m_lastCurrent;
     m_model->m_lastCurrent = nullptr;
     m_model->reset([this] {
@@ -487,6 +500,7 @@ void TVTVRList::ListeBinden(TVRList* list)
 void TVTVRList::LoadFromVRList(bool initNodes)
 {
     BeginUpdate();
+    auswahlGeaendert();
     TVirtualNode* hadCurrent = m_model->m_lastCurrent;
     m_model->m_lastCurrent = nullptr;
     {
@@ -621,6 +635,8 @@ void TVTVRList::SetVisible(TVirtualNode* node, bool visible)
 {
     if (DisplayRow(node) < 0)
         return;
+    if (node->Visible != visible)
+        auswahlGeaendert();
     node->Visible = visible;
     applyVisibility(node);
 }
@@ -653,6 +669,7 @@ void TVTVRList::SetCheckState(TVirtualNode* node, TCheckState state)
     if (row < 0 || node->CheckState == state)
         return;
     node->CheckState = state;
+    auswahlGeaendert();
     // The whole row repaints: PaintText colours usually follow the check state.
     if (InUpdate())
         markDirty();

@@ -150,6 +150,8 @@ signals:
     void DblClick(TVTVRList* sender);
     void Change(TVTVRList* sender, TVirtualNode* node);  // selection moved
     void Checked(TVTVRList* sender, TVirtualNode* node);  // clerk toggled a check box
+    // Check marks or row visibility changed (once per outermost update bracket), or the rows were replaced.
+    void AuswahlGeaendert(TVTVRList* sender);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -161,6 +163,8 @@ private:
     void layoutLaden();
     void layoutGeaendert();
     void kopfHoeheSetzen();
+    void auswahlGeaendert();
+    bool m_auswahlGeaendert = false;
     // Every column the clerk has not sized gets the program's width again (for the current font).
     void spaltenBreitenErneuern();
     void sortierungAnwenden();
