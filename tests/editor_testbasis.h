@@ -33,16 +33,23 @@ protected:
     }
 
     // The open-items window hands over the items with these document numbers (in its own list order).
+    // The open-items window on the client's items since 2005, shown (its first load has run).
+    std::unique_ptr<Tfrmmainu> offenePosten(const TIntPair& partner = CLeeresIntPair)
+    {
+        auto f = std::make_unique<Tfrmmainu>();
+        f->SetSelectedMandant(mandant.Id);
+        f->SetSelectedMandant_Bez(mandant.Name);
+        f->SetSelectedMandant_Nr(mandant.Nr);
+        f->SetSelectedPeriodeVon(CDatum_01_01_2005);
+        f->SetSelectedPeriodeBis(kJetzt);
+        f->SetSelectedGepNr(partner);
+        f->show();
+        return f;
+    }
+
     void uebergeben(const QStringList& belege, const TIntPair& partner = CLeeresIntPair)
     {
-        mainu = std::make_unique<Tfrmmainu>();
-        mainu->SetSelectedMandant(mandant.Id);
-        mainu->SetSelectedMandant_Bez(mandant.Name);
-        mainu->SetSelectedMandant_Nr(mandant.Nr);
-        mainu->SetSelectedPeriodeVon(CDatum_01_01_2005);
-        mainu->SetSelectedPeriodeBis(kJetzt);
-        mainu->SetSelectedGepNr(partner);
-        mainu->show();
+        mainu = offenePosten(partner);
         TVTVRList* vt = mainu->vtOffenePosten;
         const int spalte = mainu->ZahlungEditServer()->Spalte_Belegnummer();
         for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))

@@ -229,7 +229,10 @@ TEST_F(BuchenEditor, RefusedBookingLeavesTheEditorReadyForAnotherAttempt)
     EXPECT_TRUE(e->btnUebernehmen->isEnabled());
     EXPECT_TRUE(e->btnDrucken->isHidden());
     EXPECT_TRUE(e->edtMahngebueren->isEnabled());
+    // The letter text is not booked: Esc asks before it is thrown away.
+    umg.Recorder->Antworten = {mrYes};
     QTest::keyClick(e.get(), Qt::Key_Escape);
+    EXPECT_EQ(umg.Recorder->Meldungen.back().Art, CMeldung_Frage);
     EXPECT_EQ(e->result(), mrCancel);
 }
 

@@ -59,11 +59,11 @@ TEST_F(Mahnschreiben, WritingModeShowsInputsAndHidesNumberPrintAndDelete)
     // Partner name and the amounts are shown, the keys of the transfer table are not.
     TVTVRList* vt = e->vtGewaehltePosten;
     EXPECT_TRUE(vt->GetColumnVisible(e->ColGep()));
-    EXPECT_EQ(vt->Columns().GetItem(e->ColGep()).GetWidth(), 170);
+    EXPECT_EQ(vt->Columns().GetItem(e->ColGep()).GetWidth(), vt->VorgabeBreite(e->ColGep(), 170));
     EXPECT_TRUE(vt->GetColumnVisible(e->ColSaldo()));
     EXPECT_TRUE(vt->GetColumnVisible(e->ColMahnstufe()));
-    EXPECT_EQ(vt->Columns().GetItem(e->ColBelegNr()).GetWidth(), 105);
-    EXPECT_EQ(vt->Columns().GetItem(e->ColZahlbarbis()).GetWidth(), 100);
+    EXPECT_EQ(vt->Columns().GetItem(e->ColBelegNr()).GetWidth(), vt->VorgabeBreite(e->ColBelegNr(), 105));
+    EXPECT_EQ(vt->Columns().GetItem(e->ColZahlbarbis()).GetWidth(), vt->VorgabeBreite(e->ColZahlbarbis(), 100));
     for (int c : {e->ColGepNr(), e->ColRNr(), e->ColTRansNr(), e->ColLNr()})
         EXPECT_FALSE(vt->GetColumnVisible(c));
 }

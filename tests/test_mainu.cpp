@@ -116,7 +116,8 @@ TEST_F(OffenePosten, OpeningSelectsInvoiceModeAndLoadsTheOpenItems)
     EXPECT_TRUE(f->vtOffenePosten->GetColumnVisible(s->Spalte_Gep()));
     EXPECT_FALSE(f->vtOffenePosten->GetColumnVisible(s->Spalte_GepNr()));
     EXPECT_FALSE(f->vtOffenePosten->GetColumnVisible(s->Spalte_Verdeckt_07()));
-    EXPECT_EQ(f->vtOffenePosten->Columns().GetItem(s->Spalte_Gep()).GetWidth(), 200);
+    EXPECT_EQ(f->vtOffenePosten->Columns().GetItem(s->Spalte_Gep()).GetWidth(),
+              f->vtOffenePosten->VorgabeBreite(s->Spalte_Gep(), 200));
 }
 
 TEST_F(OffenePosten, CentralRegulationBoxFiltersWithoutReload)

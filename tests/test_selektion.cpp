@@ -175,10 +175,10 @@ TEST_F(Mahnungsliste, RefreshListsTheClientsDunningsOfThePeriodWithTheirColumns)
     EXPECT_EQ(vt->GetCellValueAsInteger(a, s->Spalte_M_RNr()), 1);
 
     TVirtualTreeColumns spalten = vt->Columns();
-    EXPECT_EQ(spalten.GetItem(s->Spalte_M_GepName()).GetWidth(), 280);
-    EXPECT_EQ(spalten.GetItem(s->Spalte_Mahnungsdatum()).GetWidth(), 80);
-    EXPECT_EQ(spalten.GetItem(s->Spalte_M_Belegnummer()).GetWidth(), 100);
-    EXPECT_EQ(spalten.GetItem(s->Spalte_M_Zusatz()).GetWidth(), 120);
+    EXPECT_EQ(spalten.GetItem(s->Spalte_M_GepName()).GetWidth(), vt->VorgabeBreite(s->Spalte_M_GepName(), 280));
+    EXPECT_EQ(spalten.GetItem(s->Spalte_Mahnungsdatum()).GetWidth(), vt->VorgabeBreite(s->Spalte_Mahnungsdatum(), 80));
+    EXPECT_EQ(spalten.GetItem(s->Spalte_M_Belegnummer()).GetWidth(), vt->VorgabeBreite(s->Spalte_M_Belegnummer(), 100));
+    EXPECT_EQ(spalten.GetItem(s->Spalte_M_Zusatz()).GetWidth(), vt->VorgabeBreite(s->Spalte_M_Zusatz(), 120));
     for (int verdeckt : {s->Spalte_MahnungsID(), s->Spalte_M_GepNr(), s->Spalte_M_OrgeNr(), s->Spalte_MahnungsText()})
         EXPECT_FALSE(vt->GetColumnVisible(verdeckt)) << verdeckt;
     EXPECT_TRUE(vt->GetColumnVisible(s->Spalte_M_GepName()));
@@ -545,6 +545,29 @@ TEST_F(Mahnungsliste, LoadInTheMainMenuHandsOverClientAndComputerRestriction)
     emit m.btsMain->BtnClick(m.btsMain, 2, QStringLiteral("btnLaden"));
     EXPECT_EQ(umg.OffeneSchritte(), 0);
     EXPECT_TRUE(umg.Recorder->Exceptions.empty());
+}
+
+TEST_F(Mahnungsliste, ANumberOutOfRangeIsRefusedByItsEditAndNotSearched)
+{
+    auto f = oeffnen();
+    aktivieren(f.get());
+    QTest::mouseClick(f->edtLfdNr, Qt::LeftButton);
+    QTest::keyClicks(f->edtLfdNr, QStringLiteral("0"));
+    QTest::keyClick(f->edtLfdNr, Qt::Key_Return);
+    ASSERT_EQ(umg.Recorder->Meldungen.size(), 1u);
+    EXPECT_TRUE(umg.Recorder->Meldungen[0].Text.contains(QStringLiteral("nicht zwischen 1 und 999999")))
+        << umg.Recorder->Meldungen[0].Text.toStdString();
+    EXPECT_EQ(f->edtLfdNr->text(), QString());
+    EXPECT_TRUE(umg.ModalVerlauf.isEmpty());
+    // Leaving a fiscal year below its range is refused the same way; the number before stays.
+    umg.Recorder->Leeren();
+    const QString vorher = f->edtWJ->text();
+    QTest::mouseClick(f->edtWJ, Qt::LeftButton);
+    QTest::keyClick(f->edtWJ, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(f->edtWJ, QStringLiteral("1899"));
+    QTest::mouseClick(f->edtRNr, Qt::LeftButton);
+    EXPECT_EQ(umg.Recorder->Meldungen.size(), 1u);
+    EXPECT_EQ(f->edtWJ->text(), vorher);
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST_F(Textbausteine, CreatingStoresListsInGermanOrderAndChoosesTheNewBlock)
     // Only the short text is a visible column.
     EXPECT_TRUE(e->vtTextbausteine->GetColumnVisible(0));
     EXPECT_FALSE(e->vtTextbausteine->GetColumnVisible(1));
-    EXPECT_EQ(e->vtTextbausteine->Columns().GetItem(0).GetWidth(), 147);
+    EXPECT_EQ(e->vtTextbausteine->Columns().GetItem(0).GetWidth(), e->vtTextbausteine->VorgabeBreite(0, 147));
     EXPECT_TRUE(umg.Recorder->Exceptions.empty());
 }
 

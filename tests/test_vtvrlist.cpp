@@ -154,7 +154,7 @@ TEST_F(VTVRListTest, BindingCreatesOneNodePerRow)
 
     // Header and column defaults come from the descriptors.
     EXPECT_EQ(view.model()->headerData(ColName, Qt::Horizontal).toString(), QStringLiteral("Geschäftspartner"));
-    EXPECT_EQ(view.Columns().GetItem(ColName).GetWidth(), 150);
+    EXPECT_EQ(view.Columns().GetItem(ColName).GetWidth(), view.VorgabeBreite(ColName, 150));
     EXPECT_FALSE(view.GetColumnVisible(ColKey));
     EXPECT_TRUE(view.GetColumnVisible(ColSaldo));
     EXPECT_EQ(view.Columns().GetCount(), 5);
@@ -420,15 +420,15 @@ TEST_F(VTVRListTest, ColumnsCanBeHiddenAndSized)
 
     view.Columns().GetItem(ColDatum).SetWidth(123);
     view.UpdateColumnLayout(0, 0);
-    EXPECT_EQ(view.header()->sectionSize(ColDatum), 123);
-    EXPECT_EQ(view.Columns().GetItem(ColDatum).GetWidth(), 123);
+    EXPECT_EQ(view.header()->sectionSize(ColDatum), view.VorgabeBreite(ColDatum, 123));
+    EXPECT_EQ(view.Columns().GetItem(ColDatum).GetWidth(), view.VorgabeBreite(ColDatum, 123));
     EXPECT_THROW(view.SetColumnVisible(5, false), EQELError);
     EXPECT_FALSE(view.GetColumnVisible(-1));
 
     // Reloading the same table keeps what the window set.
     view.LoadFromVRList(true);
     EXPECT_FALSE(view.GetColumnVisible(ColSaldo));
-    EXPECT_EQ(view.Columns().GetItem(ColDatum).GetWidth(), 123);
+    EXPECT_EQ(view.Columns().GetItem(ColDatum).GetWidth(), view.VorgabeBreite(ColDatum, 123));
 }
 
 TEST_F(VTVRListTest, SelectionDoubleClickAndChange)

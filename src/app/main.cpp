@@ -1,5 +1,6 @@
 // Program entry of the dunning module.
 #include "hauptmnufrm.h"
+#include "suite/ui/forms.h"
 #include "suite/ui/programm.h"
 
 #include <QApplication>
@@ -51,8 +52,9 @@ int main(int argc, char** argv)
     bool gestartet = false;
     try {
         QELProgramm().Init(QStringLiteral("MAHNWESEN"), 3, 0, 0, true);
-        QApplication::setApplicationDisplayName(QStringLiteral("Mahnwesen"));
+        // Only the name: a display name would be appended to every window caption.
         QApplication::setApplicationName(QStringLiteral("Mahnwesen"));
+        qel_QtUebersetzungLaden();
         if (!UserRechtePruefen({202, 203}, QString(), TZIM_Rect_FnktType_Erw, false, TZIM_Rect_ReaktionKeinRecht)) {
             QELProgramm().Terminate();
             return 1;

@@ -71,6 +71,8 @@ void TfrmMahnungSchreiben::aufbauen()
         e->setMaxLength(9);
         e->SetDecimals(2);
         e->SetThousandSeparator(true);
+        // What the nine places can show ("-9.999,99" to "99.999,99"); fee and interest may be negative.
+        e->SetRange(-9999.99, 99999.99);
     }
     edtBeruecksichtigt = new TQELStdEdit(TEditTyp::Datum, this);
     edtBeruecksichtigt->setObjectName(QStringLiteral("edtBeruecksichtigt"));
@@ -196,6 +198,10 @@ void TfrmMahnungSchreiben::aufbauen()
     auto* knoepfe = new QHBoxLayout;
     knoepfe->addWidget(btnAnhang);
     knoepfe->addWidget(btnStornieren);
+    dspGebucht = new TQELStdLabel(QString(), this);
+    dspGebucht->setObjectName(QStringLiteral("dspGebucht"));
+    dspGebucht->setVisible(false);
+    knoepfe->addWidget(dspGebucht);
     knoepfe->addStretch(1);
     knoepfe->addWidget(btnUebernehmen);
     knoepfe->addWidget(btnDrucken);
@@ -300,6 +306,7 @@ void TfrmMahnungSchreiben::FormShow()
         }
         if (TVirtualNode* erste = vtGewaehltePosten->GetFirst())
             vtGewaehltePosten->SetSelected(erste, true);
+        FStandBeiOeffnen = Eingabestand();
     });
 }
 
@@ -326,7 +333,8 @@ void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_GewaehltePosten()
                                     {FColVerzugszins, 80},  {FColPauschale, 80}};
         if (FModus == CQEL_Mahnungen_Schreiben)
             breiten.insert(breiten.begin(), {{FColGep, 170}, {FColHaben, 70}, {FColSoll, 70}, {FColKommentar, 70}});
-        // The clerk sees the columns sized here; key columns of the table stay hidden.
+        // The clerk sees the columns sized here. The transfer table's first flags would show its four key
+        // columns and hide balance and dunning level, which the clerk needs to set fees.
         const int spalten = FGewaehltePosten->GetColumnCount();
         for (int c = 0; c < spalten; ++c)
             vtGewaehltePosten->SetColumnVisible(c, false);
@@ -335,11 +343,6 @@ void TfrmMahnungSchreiben::Spaltensichtbarkeit_Schalten_GewaehltePosten()
                 continue;
             vtGewaehltePosten->SetColumnVisible(b.Spalte, true);
             vtGewaehltePosten->Columns().GetItem(b.Spalte).SetWidth(b.Pixel);
-        }
-        // The values the clerk edits come before the free comment.
-        if (FModus == CQEL_Mahnungen_Schreiben && FColKommentar >= 0 && FColKommentar < spalten) {
-            QHeaderView* kopf = vtGewaehltePosten->header();
-            kopf->moveSection(kopf->visualIndex(FColKommentar), kopf->count() - 1);
         }
         vtGewaehltePosten->UpdateColumnLayout(0, 0);
     });
@@ -402,7 +405,32 @@ void TfrmMahnungSchreiben::Nur_bei_Schreiben()
     });
 }
 
-void TfrmMahnungSchreiben::reject() { actZurueckExecute(); }
+QString TfrmMahnungSchreiben::Eingabestand() const
+{
+    QStringList stand{QString::number(FMahnungsdatum, 'f', 6), QString::number(FBeruecksichtigt, 'f', 6),
+                      FMahnungsText, redtKopfText->PlainText()};
+    TVTVRList* vt = vtGewaehltePosten;
+    if (FGewaehltePosten)
+        for (TVirtualNode* k = vt->GetFirst(); k; k = vt->GetNext(k))
+            stand << vt->GetCellValueAsString(k, FColMahngebuehren) << vt->GetCellValueAsString(k, FColVerzugszins)
+                  << vt->GetCellValueAsString(k, FColZahlbarbis);
+    // A value typed into an edit but not left yet counts too.
+    for (const TQELStdEdit* e : {edtZahlungsziel, edtMahngebueren, edtZinssatz, edtBeruecksichtigt, edtMahnungsdatum})
+        if (e->isModified())
+            stand << e->objectName() + QLatin1Char('=') + e->text();
+    return stand.join(QChar(0x1f));
+}
+
+void TfrmMahnungSchreiben::reject()
+{
+    Guard(__func__, [&] {
+        if (FModus == CQEL_Mahnungen_Schreiben && !FGebucht && Eingabestand() != FStandBeiOeffnen &&
+            qel_Meldung(CMeldung_Frage, 981,
+                        QStringLiteral("Die Änderungen sind nicht gebucht. Trotzdem schließen und sie verwerfen?")) != mrYes)
+            return;
+        actZurueckExecute();
+    });
+}
 
 void TfrmMahnungSchreiben::actZurueckExecute()
 {

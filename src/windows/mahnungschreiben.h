@@ -142,6 +142,7 @@ public:
     TResBitBtn* btnAbbrechen;
     TResBitBtn* btnStornieren;   // viewing mode, right 203, while the dunning stands
     TQELStdLabel* lblStorniert;  // viewing mode: the cancellation of the dunning
+    TQELStdLabel* dspGebucht;
     TCalendarDialog dlgKalender;
 
     // --- editor (mahnungschreiben.cpp)
@@ -189,6 +190,8 @@ public:
     // --- booking (mahnungschreiben_buchen.cpp)
     void actBuchenExecute();
     bool MahnungsStruktur_fuellen();
+    // What was booked, in the editor: the documents' numbers and the items' new levels.
+    void Gebucht_Anzeigen();
 
     // --- printing (mahnungschreiben_drucken.cpp)
     void actDruckenExecute();
@@ -202,7 +205,8 @@ protected:
     void FormCreate();
     void FormShow() override;
     void FormDestroy();
-    // Esc and the close box end the window like "Abbrechen": OK once a booking succeeded.
+    // Esc and the close box end the window like "Abbrechen": OK once a booking succeeded. With changes
+    // not booked yet the clerk is asked first.
     void reject() override;
 
 private:
@@ -216,6 +220,9 @@ private:
     bool Hat_Pauschale() const;
     // Selects the text block the client set for the highest level this dunning reaches.
     void Textbaustein_Vorwaehlen();
+    // What the clerk can change before booking, to tell whether Esc would discard something.
+    QString Eingabestand() const;
+    QString FStandBeiOeffnen;
     // The per-item values, the two letter dates and their calendar buttons.
     void Eingaben_Schalten(bool Enable);
     // A node made current without being selected (focus, mouse press) becomes the selected one,

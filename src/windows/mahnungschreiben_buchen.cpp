@@ -1,5 +1,7 @@
 // Dunning editor: building the dunning documents and booking them.
 #include "mahnungschreiben.h"
+#include "suite/ui/dialogs/wartemaske.h"
+#include "suite/ui/vtupdate.h"
 
 void TfrmMahnungSchreiben::actBuchenExecute()
 {
@@ -14,7 +16,14 @@ void TfrmMahnungSchreiben::actBuchenExecute()
             qel_Meldung(CMeldung_Hinweis, 991, QStringLiteral("Buchen fehlgeschlagen!"));
             return;
         }
-        if (!FMahnungEditServer->Mahnungen_Buchen(FMahnungen))
+        bool gebucht = false;
+        {
+            TfrmWartemaske warten;
+            warten.Zeigen(FMahnungen.size() == 1 ? QStringLiteral("Die Mahnung wird gebucht ...")
+                                                 : QStringLiteral("%1 Mahnungen werden gebucht ...").arg(FMahnungen.size()));
+            gebucht = FMahnungEditServer->Mahnungen_Buchen(FMahnungen);
+        }
+        if (!gebucht)
             return;
         // The booking is committed: enter the booked state before anything else can fail.
         FGebucht = true;
@@ -30,6 +39,7 @@ void TfrmMahnungSchreiben::actBuchenExecute()
             FWirtschaftsJahr = FMahnungen.front().WirtschaftsJahr;
             FRNr = FMahnungen.front().RNr;
         }
+        Gebucht_Anzeigen();
         if (qel_Meldung(CMeldung_Frage, 981,
                         QStringLiteral("Die Mahnungen wurden gebucht.\r\nSollen sie auch gedruckt werden?")) == mrYes)
             Drucken_Struktur();
@@ -69,10 +79,11 @@ bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
             if (schreiben) {
                 pos.RNr = int32_t(vt->GetCellValueAsInteger(n, FColRNr));
                 pos.TransNr = int32_t(vt->GetCellValueAsInteger(n, FColTransNr));
-                pos.LfdNr = int16_t(vt->GetCellValueAsInteger(n, FColLNr));
+                pos.LfdNr = int32_t(vt->GetCellValueAsInteger(n, FColLNr));
             }
             pos.ZahlbarBis = vt->GetCellValueAsDate(n, FColZahlbarbis);
-            pos.Mahnstufe = int32_t(vt->GetCellValueAsInteger(n, FColMahnstufe)) + (schreiben ? 1 : 0);
+            // After booking the list shows the new levels already.
+            pos.Mahnstufe = int32_t(vt->GetCellValueAsInteger(n, FColMahnstufe)) + (schreiben && !FGebucht ? 1 : 0);
             pos.Saldo = vt->GetCellValueAsFloat(n, FColSaldo);
             pos.Mahngebuehren = vt->GetCellValueAsFloat(n, FColMahngebuehren);
             pos.Verzugszins = vt->GetCellValueAsFloat(n, FColVerzugszins);
@@ -119,4 +130,27 @@ bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
         ergebnis = true;
     });
     return ergebnis;
+}
+
+void TfrmMahnungSchreiben::Gebucht_Anzeigen()
+{
+    Guard(__func__, [&] {
+        if (FGebuchteMahnungen.empty())
+            return;
+        const auto nummer = [](const TQEL_Mahnung_Beleg& m) {
+            return QStringLiteral("AOP %1-%2 %3").arg(m.LfdNr).arg(m.WirtschaftsJahr).arg(m.RNr);
+        };
+        const size_t n = FGebuchteMahnungen.size();
+        QString text = n == 1 ? QStringLiteral("1 Mahnung gebucht: ") + nummer(FGebuchteMahnungen.front())
+                              : QStringLiteral("%1 Mahnungen gebucht: %2 bis %3")
+                                    .arg(n)
+                                    .arg(nummer(FGebuchteMahnungen.front()), nummer(FGebuchteMahnungen.back()));
+        dspGebucht->setText(text);
+        dspGebucht->setVisible(true);
+        // The items now stand at their new dunning level.
+        TVTVRList* vt = vtGewaehltePosten;
+        TVTUpdate u(vt);
+        for (TVirtualNode* k = vt->GetFirst(); k; k = vt->GetNext(k))
+            vt->GetCellValue(k, FColMahnstufe) = TVRItem(vt->GetCellValueAsInteger(k, FColMahnstufe) + 1);
+    });
 }

@@ -1,5 +1,6 @@
 // Dunning editor: printing the letters.
 #include "mahnungschreiben.h"
+#include "suite/ui/dialogs/wartemaske.h"
 
 #include "suite/ui/dialogs/layoutform.h"
 #include "suite/ui/orgemerkmale.h"
@@ -179,7 +180,10 @@ void TfrmMahnungSchreiben::Drucken_Struktur()
             Glob_WWSServerFactoryClass().PrintEditServer_Holen(FPrintEditServer);
         const QString text = briefText(redtKopfText);
 
+        TfrmWartemaske warten;
+        int nummer = 0;
         for (const TQEL_Mahnung_Beleg& beleg : FMahnungen) {
+            ++nummer;
             auto bericht = std::make_unique<TCrystalRDCn>(nullptr);
             const std::unique_ptr<TZIM_SelectedLayout> layout = Layout_Waehlen();
             const int auftrag = FPrintEditServer->Druckauftrag_Beginnen(kPrgId);
@@ -240,9 +244,11 @@ void TfrmMahnungSchreiben::Drucken_Struktur()
                 seite->Set_PaperOrientation(crPortrait);
                 seite->Set_PaperSize(crPaperA4);
 
-                if (FModus == CQEL_Mahnungen_Schreiben && FMahnungen.size() != 1)
+                if (FModus == CQEL_Mahnungen_Schreiben && FMahnungen.size() != 1) {
+                    warten.Zeigen(QStringLiteral("Mahnung %1 von %2 wird gedruckt ...").arg(nummer).arg(FMahnungen.size()));
                     bericht->Print(0, false);
-                else
+                    warten.Verbergen();
+                } else
                     bericht->ShowReport();
             } catch (...) {
                 // The job must not outlive a failed letter; the original failure is the one to report.

@@ -102,22 +102,23 @@ void Tfrmmainu::aufbauen()
     dspGep = new TQELStdLabel(kKeinGep, pnlHintergrund);
     dspGep->setObjectName(QStringLiteral("dspGep"));
     dspGep->setFont(fett);
-    btnGepSearch = new TQELStdSpeedButton(QStringLiteral("lupe"), QStringLiteral("Geschäftspartner suchen"),
-                                          pnlHintergrund);
-    btnGepDelete = new TQELStdSpeedButton(QStringLiteral("loeschen"), QStringLiteral("Kein Geschäftspartner"),
-                                          pnlHintergrund);
+    btnGepSearch = new TQELStdSpeedButton(QStringLiteral("lupe"), QString(), pnlHintergrund);
+    btnGepDelete = new TQELStdSpeedButton(QStringLiteral("loeschen"), QString(), pnlHintergrund);
 
     vtOffenePosten = new TVTVRList(pnlHintergrund);
     vtOffenePosten->setObjectName(QStringLiteral("vtOffenePosten"));
     vtOffenePosten->SetCheckBoxes(true);
-    vtOffenePosten->setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches the list: checking items must work without a mouse.
+    vtOffenePosten->setFocusPolicy(Qt::StrongFocus);
+
+    dspAuswahl = new TQELStdLabel(QString(), pnlHintergrund);
+    dspAuswahl->setObjectName(QStringLiteral("dspAuswahl"));
 
     spnlButtons = new TQELStdPanel(pnlHintergrund);
     spnlButtons->setFixedHeight(85);
     btnSuchen = new TResBitBtn(QStringLiteral("Aktualisieren"), QKeySequence(Qt::Key_F4), spnlButtons);
-    btnSuchen->setToolTip(QStringLiteral("Liste aktualisieren (F4)"));
+    btnSuchen->setToolTip(QStringLiteral("Liste aktualisieren"));
     btnUebernehmen = new TResBitBtn(QStringLiteral("Übernehmen"), QKeySequence(Qt::Key_F5), spnlButtons);
-    btnUebernehmen->setToolTip(QStringLiteral("Gewählte Posten übernehmen (F5)"));
     btnAuswahlAlle = new TResBitBtn(QStringLiteral("Alle auswählen"), QKeySequence(), spnlButtons);
     btnAuswahlAlle->setToolTip(QStringLiteral("Alles auswählen"));
     btnAuswahlUmkehren = new TResBitBtn(QStringLiteral("Umkehren"), QKeySequence(), spnlButtons);
@@ -125,7 +126,6 @@ void Tfrmmainu::aufbauen()
     btnHistorie = new TResBitBtn(QStringLiteral("Historie"), QKeySequence(), spnlButtons);
     btnHistorie->setToolTip(QStringLiteral("Anzeigen der Mahn-Historie"));
     btnAbbrechen = new TResBitBtn(QStringLiteral("Abbrechen"), QKeySequence(), spnlButtons);
-    btnAbbrechen->setToolTip(QStringLiteral("Abbrechen (Esc)"));
     auto* knoepfe = new QHBoxLayout(spnlButtons);
     for (TResBitBtn* b : {btnSuchen, btnAuswahlAlle, btnAuswahlUmkehren, btnHistorie})
         knoepfe->addWidget(b);
@@ -156,6 +156,7 @@ void Tfrmmainu::aufbauen()
     innen->addLayout(kriterien);
     innen->addLayout(gepZeile);
     innen->addWidget(vtOffenePosten, 1);
+    innen->addWidget(dspAuswahl);
     auto* panel = new QVBoxLayout(pnlHintergrund);
     panel->setContentsMargins(0, 0, 0, 0);
     panel->addWidget(pnlHeader);
@@ -164,8 +165,9 @@ void Tfrmmainu::aufbauen()
     auto* aussen = new QVBoxLayout(this);
     aussen->setContentsMargins(0, 0, 0, 0);
     aussen->addWidget(pnlHintergrund);
-    setMinimumSize(686, 593);
-    resize(838, 593);
+    // Client area 838 x 586; the minimum of 686 x 593 counts the frame (caption and borders).
+    setMinimumSize(686 - 8, 593 - 31);
+    resize(838, 586);
 
     connect(rgrpAuswahlArt, &TQELStdRadioGroup::Click, this, &Tfrmmainu::rgrpAuswahlArtClick);
     connect(cbxzentralregulierung, &QCheckBox::clicked, this, &Tfrmmainu::cbxzentralregulierungClick);
@@ -183,6 +185,7 @@ void Tfrmmainu::aufbauen()
     connect(vtOffenePosten, &TVTVRList::InitNode, this, &Tfrmmainu::vtOffenePostenInitNode);
     connect(vtOffenePosten, &TVTVRList::PaintText, this, &Tfrmmainu::vtOPPaintText);
     connect(vtOffenePosten, &TVTVRList::DblClick, this, &Tfrmmainu::vtOffenePostenDblClick);
+    connect(vtOffenePosten, &TVTVRList::AuswahlGeaendert, this, &Tfrmmainu::Auswahl_Anzeigen);
     connect(btnSuchen, &QPushButton::clicked, this, &Tfrmmainu::actAktualisierenExecute);
     connect(btnUebernehmen, &QPushButton::clicked, this, &Tfrmmainu::actWeiterExecute);
     connect(btnAuswahlAlle, &QPushButton::clicked, this, &Tfrmmainu::actAllesWaehlenExecute);
@@ -206,6 +209,9 @@ void Tfrmmainu::FormCreate()
         CenterOnScreen();
         Glob_ServerFactoryClass().ZahlungEditServer_Holen(FZahlungEditServer);
         Glob_ServerFactoryClass().MahnungEditServer_Holen(FMAhnungEditServer);
+    });
+    // Without its servers the window still opens with its criteria: the failure was reported above.
+    Guard(__func__, [&] {
         FWartemaske = std::make_unique<TfrmWartemaske>();
         Selektionsmodus_Fuellen();
         Fuebergabeliste.reset();
@@ -229,7 +235,9 @@ void Tfrmmainu::FormShow()
 {
     Guard(__func__, [&] {
         Maske_Aktualisieren();
-        Offene_Posten_Laden();
+        // A missing server was reported when the window was made; Aktualisieren (F4) reports it again.
+        if (FZahlungEditServer && FMAhnungEditServer)
+            Offene_Posten_Laden();
     });
 }
 

@@ -85,6 +85,7 @@ public:
     TQELStdSpeedButton* btnGepSearch;
     TQELStdSpeedButton* btnGepDelete;
     TVTVRList* vtOffenePosten;
+    TQELStdLabel* dspAuswahl;  // under the list: checked items, their sum, listed items
     TResBitBtn* btnSuchen;
     TResBitBtn* btnUebernehmen;
     TResBitBtn* btnAuswahlAlle;
@@ -116,6 +117,7 @@ public:
     void ZeilenSichtbarkeit_schalten();
     void Akutelle_Zahlungsziele_Schreiben();
     void OffenePostenChecked_Schalten(bool Check);
+    void Auswahl_Anzeigen();
     void actAktualisierenExecute();
     void cbxzentralregulierungClick();
     void vtOffenePostenInitNode(TVTVRList* Sender, TVirtualNode* Node);

@@ -2,26 +2,40 @@
 #include "mahnungschreiben.h"
 #include "mainu.h"
 #include "suite/ui/dialogs/mahnunghistorie.h"
+#include "suite/ui/programm.h"
 #include "suite/ui/vtupdate.h"
+
+#include <QPointer>
 
 void Tfrmmainu::Offene_Posten_Laden()
 {
     Guard(__func__, [&] {
+        if (!FZahlungEditServer || !FMAhnungEditServer || !FWartemaske)
+            throw EQELError(QStringLiteral("Die offenen Posten können nicht geladen werden: "
+                                           "der Server der Suite steht nicht zur Verfügung."));
         FWartemaske->Zeigen();
+        // Hiding the content takes the focus from it: the clerk gets it back where it was.
+        QPointer<QWidget> fokus = focusWidget();
         pnlHintergrund->setVisible(false);
         struct Aufraeumen {
             Tfrmmainu* f;
+            QPointer<QWidget> fokus;
             ~Aufraeumen()
             {
                 f->pnlHintergrund->setVisible(true);
                 f->FWartemaske->Verbergen();
+                f->activateWindow();
+                if (fokus && fokus->isVisible() && fokus->isEnabled())
+                    fokus->setFocus(Qt::OtherFocusReason);
             }
-        } aufraeumen{this};
+        } aufraeumen{this, fokus};
         vtOffenePosten->ListeLoesen();
         const QVector<TSRVTyp> typen{TSRVTyp(1)};
         const TDateTime jetzt = qel_Now();
         FZahlungEditServer->OffenePosten_Abfragen(FSelectedMandant, CLeeresIntPair, FSelectedPeriodeVon,
                                                   FSelectedPeriodeBis, 0, jetzt, jetzt, typen, 1, 1);
+        FWartemaske->Zeigen(QStringLiteral("%1 offene Posten werden angezeigt ...")
+                                .arg(QLocale(QLocale::German).toString(FZahlungEditServer->OffenePosten_Liste()->GetRowCount())));
         {
             TVTUpdate u(vtOffenePosten);
             vtOffenePosten->ListeBinden(FZahlungEditServer->OffenePosten_Liste());
@@ -163,6 +177,29 @@ void Tfrmmainu::vtOffenePostenDblClick()
     });
 }
 
+void Tfrmmainu::Auswahl_Anzeigen()
+{
+    Guard(__func__, [&] {
+        TVTVRList* vt = vtOffenePosten;
+        const int saldo = FZahlungEditServer ? FZahlungEditServer->Spalte_Saldo() : -1;
+        int gewaehlt = 0, gelistet = 0;
+        qint64 summeCent = 0;  // in cents: 100,000 doubles would drift
+        for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n)) {
+            if (vt->GetVisible(n))
+                ++gelistet;
+            if (vt->GetCheckState(n) == csCheckedNormal) {
+                ++gewaehlt;
+                if (saldo >= 0)
+                    summeCent += qRound64(vt->GetCellValueAsFloat(n, saldo) * 100.0);
+            }
+        }
+        const QLocale de(QLocale::German);
+        dspAuswahl->setText(QStringLiteral("%1 Posten ausgewählt, Summe %2 %3 · %4 Posten aufgelistet")
+                                .arg(de.toString(gewaehlt), qel_FormatMoney(summeCent / 100.0),
+                                     QELProgramm().GetWaehrung(), de.toString(gelistet)));
+    });
+}
+
 void Tfrmmainu::OffenePostenChecked_Schalten(bool Check)
 {
     Guard(__func__, [&] {
@@ -214,7 +251,7 @@ void Tfrmmainu::actMahnungHistorieExecute()
         auto historie = std::make_unique<TfrmMahnungHistorie>();
         historie->RechnerNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_RechnerNummer()));
         historie->TransNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_TransNummer()));
-        historie->LfdNummer = int16_t(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_LfdNummer()));
+        historie->LfdNummer = int(vtOffenePosten->GetCellValueAsInteger(node, s->Spalte_LfdNummer()));
         historie->Belegnummer = vtOffenePosten->GetCellValueAsString(node, s->Spalte_Belegnummer());
         historie->Mandant_Bez = FSelectedMandant_Bez;
         historie->Rechnungsdatum = vtOffenePosten->GetCellValueAsDate(node, s->Spalte_Datum());

@@ -30,7 +30,7 @@ void TTestBuchung::Posten(const TIntTrio& trio, const TTestPosten& p, double geb
     TQEL_Mahnung_Belegpositionen pos;
     pos.RNr = trio.RechnerNummer;
     pos.TransNr = trio.TransaktionsNummer;
-    pos.LfdNr = int16_t(trio.LfdNummer);
+    pos.LfdNr = trio.LfdNummer;
     pos.Mahnstufe = p.Mahnstufe + 1;
     pos.ZahlbarBis = b.Mahnungsdatum + (p.Mahnstufe == 0 ? 14 : 5);
     pos.Saldo = p.Soll - p.Haben;

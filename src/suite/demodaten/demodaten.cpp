@@ -679,7 +679,7 @@ void mahnungenBuchen(const TIntPair& mandant, int heute)
         Init_TQEL_Mahnung_Belegpositionen(g.pos);
         g.pos.RNr = q.Int(0);
         g.pos.TransNr = q.Int(1);
-        g.pos.LfdNr = int16_t(q.Int(2));
+        g.pos.LfdNr = q.Int(2);
         g.gep = {q.Int(3), q.Int(4)};
         g.orge = {q.Int(5), q.Int(6)};
         g.stufe = q.Int(7);

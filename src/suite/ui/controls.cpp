@@ -3,12 +3,14 @@
 #include "suite/ui/dialogs/calendardialog.h"
 #include "info.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
@@ -54,6 +56,51 @@ TQELAttachLabel::TQELAttachLabel(const QString& text, QWidget* buddy, QWidget* p
         setBuddy(buddy);
 }
 
+// --- completing the edit the clerk is typing in ------------------------------
+
+bool TQELEingabe::Abschliessen()
+{
+    if (!WertPruefen())
+        return false;
+    const int vorher = QELInfo().Meldungszaehler();
+    ExitMelden();
+    m_abgeschlossen = true;
+    return QELInfo().Meldungszaehler() == vorher;
+}
+
+void TQELEingabe::Verlassen(QFocusEvent* event)
+{
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    if (m_abgeschlossen) {
+        m_abgeschlossen = false;
+        return;
+    }
+    if (WertPruefen())
+        ExitMelden();
+}
+
+bool qel_EingabeAbschliessen()
+{
+    auto* eingabe = dynamic_cast<TQELEingabe*>(QApplication::focusWidget());
+    return !eingabe || eingabe->Abschliessen();
+}
+
+namespace {
+// A left click ending on the button (as QAbstractButton decides it) while the focused edit refuses its
+// value: the click is dropped. True when it was.
+bool klickAbgelehnt(QAbstractButton* b, QMouseEvent* event)
+{
+    const bool klick =
+        event->button() == Qt::LeftButton && b->isDown() && b->rect().contains(event->position().toPoint());
+    if (!klick || qel_EingabeAbschliessen())
+        return false;
+    b->setDown(false);
+    event->accept();
+    return true;
+}
+}  // namespace
+
 TQELStdSpeedButton::TQELStdSpeedButton(const QString& iconName, const QString& hint, QWidget* parent)
     : QToolButton(parent)
 {
@@ -65,19 +112,44 @@ TQELStdSpeedButton::TQELStdSpeedButton(const QString& iconName, const QString& h
     setIconSize(QSize(18, 18));
 }
 
+void TQELStdSpeedButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!klickAbgelehnt(this, event))
+        QToolButton::mouseReleaseEvent(event);
+}
+
 TResBitBtn::TResBitBtn(const QString& caption, const QKeySequence& key, QWidget* parent) : QPushButton(caption, parent)
 {
     setAutoDefault(false);
+    setFocusPolicy(Qt::TabFocus);
     setMinimumHeight(28);
     if (!key.isEmpty()) {
         auto* sc = new QShortcut(key, this);
         sc->setContext(Qt::WindowShortcut);
-        connect(sc, &QShortcut::activated, this, [this] {
-            if (isVisible() && isEnabled())
-                click();
-        });
+        connect(sc, &QShortcut::activated, this, &TResBitBtn::Ausloesen);
+        // Enter on the keypad acts like Enter.
+        if (key == QKeySequence(Qt::Key_Return)) {
+            auto* block = new QShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter), this);
+            block->setContext(Qt::WindowShortcut);
+            connect(block, &QShortcut::activated, this, &TResBitBtn::Ausloesen);
+        }
         setToolTip(toolTip().isEmpty() ? key.toString(QKeySequence::NativeText) : toolTip());
     }
+}
+
+void TResBitBtn::Ausloesen()
+{
+    if (!isVisible() || !isEnabled() || !qel_EingabeAbschliessen())
+        return;
+    // Completing the edit may have switched the button off.
+    if (isVisible() && isEnabled())
+        click();
+}
+
+void TResBitBtn::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!klickAbgelehnt(this, event))
+        QPushButton::mouseReleaseEvent(event);
 }
 
 TQELStdCheckBox::TQELStdCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
@@ -123,6 +195,7 @@ QChar TQELStdRadioGroup::ItemTag(int index) const { return m_tags.value(index); 
 
 TQELStdEdit::TQELStdEdit(TEditTyp typ, QWidget* parent) : QLineEdit(parent), m_typ(typ)
 {
+    connect(this, &QLineEdit::textChanged, this, [this] { Geaendert(); });
     switch (typ) {
     case TEditTyp::Datum:
         setMaxLength(10);
@@ -169,6 +242,7 @@ void TQELStdEdit::SetAsDate(TDateTime value)
     if (!qel_ToQDate(value).isValid() || t.size() > maxLength())
         throw EConvertError(QStringLiteral("Das Datum kann nicht dargestellt werden."));
     m_programmText = t;
+    m_vorher = t;
     setText(t);
 }
 
@@ -192,6 +266,7 @@ void TQELStdEdit::SetAsInteger(int value)
     if (t.size() > maxLength())
         throw EConvertError(QStringLiteral("Die Zahl %1 ist zu lang für das Feld.").arg(value));
     m_programmText = t;
+    m_vorher = t;
     setText(t);
 }
 
@@ -217,6 +292,7 @@ void TQELStdEdit::SetAsFloat(double value)
     if (t.size() > maxLength())
         throw EConvertError(QStringLiteral("Die Zahl ist zu lang für das Feld."));
     m_programmText = t;
+    m_vorher = t;
     setText(t);
 }
 
@@ -292,12 +368,43 @@ void TQELStdEdit::Eingabehilfe()
     QELHinweisBox(hilfe, QStringLiteral("Eingabehilfe"));
 }
 
+bool TQELStdEdit::WertPruefen()
+{
+    if (!m_bereich || (m_typ != TEditTyp::Integer && m_typ != TEditTyp::Float))
+        return true;
+    const QString t = text().trimmed();
+    if (t.isEmpty() || text() == m_programmText)
+        return true;
+    double v = 0;
+    try {
+        v = m_typ == TEditTyp::Integer ? double(t.toLongLong()) : qel_StrToFloat(t);
+    } catch (const EConvertError&) {
+        return true;  // no number at all: the Exit handler reads it and says so in its own words
+    }
+    if ((m_typ == TEditTyp::Integer && t != QString::number(qint64(v))) || imBereich(v))
+        return true;
+    const QLocale de(QLocale::German);
+    const auto grenze = [&](double g) {
+        return m_typ == TEditTyp::Integer ? QString::number(qint64(g)) : de.toString(g, 'f', m_decimals);
+    };
+    qel_Meldung(CMeldung_Hinweis, 994,
+                QStringLiteral("Der Wert %1 liegt nicht zwischen %2 und %3. Der vorige Wert wurde wiederhergestellt.")
+                    .arg(t, grenze(m_min), grenze(m_max)));
+    setText(m_vorher);
+    return false;
+}
+
+void TQELStdEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        m_vorher = text();
+}
+
 void TQELStdEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // Leaving the control counts; a popup or another window taking the focus does not.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
-        emit Exit(this);
+    Verlassen(event);
 }
 
 void TQELStdEdit::keyPressEvent(QKeyEvent* event)
@@ -306,8 +413,13 @@ void TQELStdEdit::keyPressEvent(QKeyEvent* event)
         Eingabehilfe();
         return;
     }
-    const int vk = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) ? VK_RETURN : event->key();
-    emit KeyDown(this, vk);
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Enter confirms the value: one out of range is refused here, before anything acts on it.
+    if (enter && !WertPruefen()) {
+        event->accept();
+        return;
+    }
+    emit KeyDown(this, enter ? VK_RETURN : event->key());
     QLineEdit::keyPressEvent(event);
 }
 
@@ -324,13 +436,15 @@ void TQELStdEdit::contextMenuEvent(QContextMenuEvent* event)
         Eingabehilfe();
 }
 
-TQELRichEdit::TQELRichEdit(QWidget* parent) : QTextEdit(parent) {}
+TQELRichEdit::TQELRichEdit(QWidget* parent) : QTextEdit(parent)
+{
+    connect(this, &QTextEdit::textChanged, this, [this] { Geaendert(); });
+}
 
 void TQELRichEdit::focusOutEvent(QFocusEvent* event)
 {
     QTextEdit::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
-        emit Exit(this);
+    Verlassen(event);
 }
 
 // --- menu button bar ----------------------------------------------------------

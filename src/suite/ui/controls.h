@@ -56,17 +56,53 @@ public:
     explicit TQELAttachLabel(const QString& text, QWidget* buddy = nullptr, QWidget* parent = nullptr);
 };
 
+// Tool button beside an edit (calendar, search). It takes no focus and completes the focused edit first.
 class TQELStdSpeedButton : public QToolButton {
     Q_OBJECT
 public:
     explicit TQELStdSpeedButton(const QString& iconName, const QString& hint, QWidget* parent = nullptr);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// Button with a shortcut that acts at once (a QPushButton shortcut clicks with a delay).
+// An edit whose Exit handler takes the typed value. Actions complete the focused one before they run.
+class TQELEingabe {
+public:
+    virtual ~TQELEingabe() = default;
+    // Runs the Exit handler exactly as leaving the edit would. False when the handler did not simply
+    // take the value (it reported something to the clerk): the action then does nothing more.
+    bool Abschliessen();
+
+protected:
+    virtual void ExitMelden() = 0;
+    // Refuses a typed value the edit itself can tell is wrong (say so, restore the value before);
+    // the Exit handler then does not run.
+    virtual bool WertPruefen() { return true; }
+    // From focusOutEvent. Leaving again after an action completed the unchanged text does not repeat
+    // the handler; a popup or another window taking the focus is no leaving.
+    void Verlassen(QFocusEvent* event);
+    void Geaendert() { m_abgeschlossen = false; }
+
+private:
+    bool m_abgeschlossen = false;
+};
+
+// Completes the focused edit of the active window, if it is one; false when that edit refused its value.
+// Every action button, shortcut and calendar button runs this first.
+bool qel_EingabeAbschliessen();
+
+// Button with a shortcut that acts at once (a QPushButton shortcut clicks with a delay). A click by mouse
+// leaves the focus where it is (Tab still reaches the button) and first completes the focused edit.
 class TResBitBtn : public QPushButton {
     Q_OBJECT
 public:
     explicit TResBitBtn(const QString& caption, const QKeySequence& key = QKeySequence(), QWidget* parent = nullptr);
+    // Presses the button as the clerk does: completes the focused edit, then clicks unless it refused.
+    void Ausloesen();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };
 using TQELStdButton = TResBitBtn;
 
@@ -109,7 +145,7 @@ private:
 enum class TEditTyp { Text, Datum, Integer, Float };
 
 // Masked edit with a typed value. Reading text that is no value of the type raises EConvertError.
-class TQELStdEdit : public QLineEdit {
+class TQELStdEdit : public QLineEdit, public TQELEingabe {
     Q_OBJECT
 public:
     explicit TQELStdEdit(TEditTyp typ = TEditTyp::Text, QWidget* parent = nullptr);
@@ -147,6 +183,9 @@ signals:
     void KeyDown(QObject* sender, int key);
 
 protected:
+    void ExitMelden() override { emit Exit(this); }
+    bool WertPruefen() override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -161,10 +200,11 @@ private:
     bool m_tausender = false;
     QString m_programmText;  // last text the program wrote: not range checked
     std::function<void()> m_eigeneHilfe;
+    QString m_vorher;        // text when the clerk entered the edit, or the program wrote it last
 };
 
 // Rich-text edit that reports leaving it.
-class TQELRichEdit : public QTextEdit {
+class TQELRichEdit : public QTextEdit, public TQELEingabe {
     Q_OBJECT
 public:
     explicit TQELRichEdit(QWidget* parent = nullptr);
@@ -182,6 +222,7 @@ signals:
     void Exit(QObject* sender);
 
 protected:
+    void ExitMelden() override { emit Exit(this); }
     void focusOutEvent(QFocusEvent* event) override;
 };
 

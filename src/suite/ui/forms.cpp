@@ -1,6 +1,15 @@
 #include "forms.h"
 
+#include "controls.h"
+#include "suite/core/servers/interfaces.h"
+#include "vtvrlist.h"
+
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -57,8 +66,66 @@ void TQELForm::SetClientSize(int width, int height) { resize(width, height); }
 
 int TQELForm::ShowModal()
 {
+    groesseLaden();
     CenterOnScreen();
-    return qel_ShowModal(this);
+    const int ergebnis = qel_ShowModal(this);
+    groesseMerken();
+    return ergebnis;
+}
+
+namespace {
+QString groessenSchluessel(const QWidget* w) { return w->objectName() + QStringLiteral("/Fenster"); }
+
+IQEL_SystemServerRef einstellungsServer()
+{
+    IQEL_SystemServerRef server;
+    Glob_WWSServerFactoryClass().SystemServer_Holen(server);
+    return server;
+}
+}  // namespace
+
+void TQELForm::groesseLaden()
+{
+    if (!m_standardGroesse.isValid())
+        m_standardGroesse = size();
+    if (objectName().isEmpty())
+        return;
+    try {
+        const QStringList teile = einstellungsServer()->Einstellung_Lesen(groessenSchluessel(this)).split(QLatin1Char(','));
+        if (teile.size() != 2)
+            return;
+        const QSize gemerkt(teile[0].toInt(), teile[1].toInt());
+        // A size from a larger screen shrinks to this one.
+        QSize platz = gemerkt;
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            platz = gemerkt.boundedTo(screen->availableGeometry().size());
+        if (platz.isValid())
+            resize(platz.expandedTo(minimumSize()));
+    } catch (const std::exception&) {
+        // no suite database: the window's own size
+    }
+}
+
+void TQELForm::groesseMerken()
+{
+    if (objectName().isEmpty())
+        return;
+    try {
+        einstellungsServer()->Einstellung_Schreiben(groessenSchluessel(this),
+                                                    QStringLiteral("%1,%2").arg(width()).arg(height()));
+    } catch (const std::exception&) {
+        // the size is a convenience; closing the window must not fail over it
+    }
+}
+
+void TQELForm::StandardAnsicht()
+{
+    for (TVTVRList* liste : findChildren<TVTVRList*>())
+        liste->StandardLayout();
+    if (!objectName().isEmpty())
+        einstellungsServer()->Einstellungen_Loeschen(groessenSchluessel(this));
+    if (m_standardGroesse.isValid())
+        resize(m_standardGroesse);
 }
 
 void TQELForm::SetModalResult(int result) { done(result); }
@@ -76,6 +143,25 @@ void TQELForm::showEvent(QShowEvent* event)
         FormShow();
 }
 
+void TQELForm::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mod = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && mod == Qt::NoModifier) {
+        for (QPushButton* b : findChildren<QPushButton*>()) {
+            if (!b->isDefault() || !b->isVisible() || !b->isEnabled() || b->window() != this)
+                continue;
+            event->accept();
+            if (auto* knopf = qobject_cast<TResBitBtn*>(b))
+                knopf->Ausloesen();
+            else if (qel_EingabeAbschliessen())
+                b->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TQELForm::reject() { done(mrCancel); }
 
 int qel_ShowModal(QDialog* dialog)
@@ -86,3 +172,19 @@ int qel_ShowModal(QDialog* dialog)
 }
 
 void qel_SetModalHandler(TModalHandler handler) { modalHandler() = std::move(handler); }
+
+bool qel_QtUebersetzungLaden()
+{
+    static QTranslator* qt = nullptr;
+    if (qt)
+        return true;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qt"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    qt = t;
+    return true;
+}

@@ -25,6 +25,8 @@ public:
     int ModalResult() const { return result(); }
     // Moves the focus to a control of this window.
     void ActivateControl(QWidget* control);
+    // Back to the window's own size and its lists' own columns; what the user arranged is forgotten.
+    void StandardAnsicht();
 
 protected:
     // The exception guard of a handler or method: context "Class.method", the class as moc names it,
@@ -38,14 +40,26 @@ protected:
 
     virtual void FormShow() {}
     void showEvent(QShowEvent* event) override;
+    // Enter (also on the keypad) presses the default button like a click: the focused edit is completed first.
+    void keyPressEvent(QKeyEvent* event) override;
     // Esc and the close box end the window with Cancel.
     void reject() override;
+
+private:
+    // The window size is remembered per user in the suite's user settings.
+    void groesseLaden();
+    void groesseMerken();
+    QSize m_standardGroesse;
 };
 
 // Shows a dialog modally: QDialog::exec() in the program, a scripted handler in tests.
 using TModalHandler = std::function<int(QDialog*)>;
 int qel_ShowModal(QDialog* dialog);
 void qel_SetModalHandler(TModalHandler handler);  // empty: exec()
+
+// Loads Qt's own German texts (file, print and page set-up dialogs, standard buttons) into the
+// application. False when the translation files are not installed; Qt then stays English.
+bool qel_QtUebersetzungLaden();
 
 // The suite's colours.
 namespace QELFarben {

@@ -32,6 +32,7 @@ int TQELInfo::ShowMeldung(int art, const QStringList& args, QWidget*, QWidget*, 
 {
     // The catalogue "STANDARD" passes the argument through as the whole text.
     const QString text = args.join(QLatin1Char('\n'));
+    ++m_meldungen;
     return m_sink->Meldung(art, text, nr, katalog);
 }
 
@@ -54,6 +55,8 @@ void TQELInfo::RegisterException(const QString& kontext, const std::exception_pt
 {
     const QString text = ExceptionText(e);
     qel_LogSchreiben(QStringLiteral("%1: %2").arg(kontext, text));
+    if (flag)
+        ++m_meldungen;
     m_sink->Exception(kontext, text, flag);
 }
 
@@ -107,8 +110,8 @@ int TMessageBoxSink::Meldung(int art, const QString& text, int nr, const QString
         return art == CMeldung_Frage ? mrNo : mrOk;
     }
     QMessageBox box(aktivesFenster());
-    box.setWindowTitle(QApplication::applicationDisplayName().isEmpty() ? QStringLiteral("Mahnwesen")
-                                                                        : QApplication::applicationDisplayName());
+    box.setWindowTitle(QApplication::applicationName().isEmpty() ? QStringLiteral("Mahnwesen")
+                                                                 : QApplication::applicationName());
     box.setText(text);
     if (art == CMeldung_Frage) {
         box.setIcon(QMessageBox::Question);
@@ -148,10 +151,12 @@ void TMessageBoxSink::Exception(const QString& kontext, const QString& text, boo
         return;
     }
     QMessageBox box(aktivesFenster());
+    // Where it happened is for the error log; the clerk learns what failed and what to do.
     box.setWindowTitle(QStringLiteral("Fehler"));
     box.setIcon(QMessageBox::Critical);
     box.setText(text);
-    box.setInformativeText(QStringLiteral("Ort: %1").arg(kontext));
+    box.setInformativeText(QStringLiteral("Bitte versuchen Sie es noch einmal. Tritt der Fehler wieder auf, wenden Sie "
+                                          "sich an Ihre Systembetreuung; die Einzelheiten stehen im Fehlerprotokoll."));
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }

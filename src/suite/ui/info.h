@@ -52,9 +52,14 @@ public:
     // Text of any exception, for logs and boxes.
     static QString ExceptionText(const std::exception_ptr& e);
 
+    // How many messages and exceptions went to the clerk so far: a handler that reported something
+    // has not simply taken its input.
+    int Meldungszaehler() const { return m_meldungen; }
+
 private:
     TQELInfo();
     std::shared_ptr<IMeldungSink> m_sink;
+    int m_meldungen = 0;
 };
 
 inline TQELInfo& QELInfo() { return TQELInfo::Instance(); }

@@ -1,15 +1,21 @@
 #include "vtvrlist.h"
 
+#include "forms.h"
+#include "suite/core/servers/interfaces.h"
+
 #include <QAbstractTableModel>
 #include <QBrush>
 #include <QCollator>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 
@@ -41,7 +47,18 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem opt(option);
+        // A row painted in its own colour (a checked item's blue) keeps it when selected, on a light
+        // selection background instead of the dark one that only white text can stand on.
+        const QVariant farbe = index.data(Qt::ForegroundRole);
+        if (farbe.isValid() && (opt.state & QStyle::State_Selected)) {
+            const QColor markierung = opt.palette.color(QPalette::Highlight);
+            const QColor hell = QColor::fromRgbF(0.25 * markierung.redF() + 0.75, 0.25 * markierung.greenF() + 0.75,
+                                                 0.25 * markierung.blueF() + 0.75);
+            opt.palette.setColor(QPalette::Highlight, hell);
+            opt.palette.setColor(QPalette::HighlightedText, farbe.value<QBrush>().color());
+        }
+        QStyledItemDelegate::paint(painter, opt, index);
         painter->save();
         painter->setPen(option.palette.color(QPalette::Base).darker(112));
         painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
@@ -147,11 +164,20 @@ public:
         m_layoutList = list;
         m_layoutColumns = cols;
         QHeaderView* header = m_view->header();
+        m_view->m_vorgabeBreite.clear();
+        m_view->m_benutzerBreite.clear();
+        m_view->m_vorgabeSortSpalte = -1;
+        ++m_view->m_programm;
         for (int c = 0; c < cols; ++c) {
             const TVRColumn& column = list->Column(c);
             header->setSectionHidden(c, !column.Flag1);
-            header->resizeSection(c, column.Integer > 0 ? column.Integer : header->defaultSectionSize());
+            if (column.Integer > 0)
+                m_view->m_vorgabeBreite[c] = column.Integer;
         }
+        m_view->spaltenBreitenErneuern();
+        --m_view->m_programm;
+        if (list)
+            m_view->layoutLaden();
     }
 
     // The check box sits in the first column the clerk sees, so hiding or moving columns never loses it.
@@ -323,7 +349,7 @@ void TVRListModel::sort(int column, Qt::SortOrder order)
 
 // --- columns -------------------------------------------------------------------
 
-void TVirtualTreeColumn::SetWidth(int width) { m_view->header()->resizeSection(m_index, width); }
+void TVirtualTreeColumn::SetWidth(int width) { m_view->SpaltenBreiteSetzen(m_index, width); }
 
 int TVirtualTreeColumn::GetWidth() const { return m_view->header()->sectionSize(m_index); }
 
@@ -352,10 +378,49 @@ TVTVRList::TVTVRList(QWidget* parent) : QTreeView(parent), m_model(std::make_uni
         header()->setSortIndicator(-1, Qt::AscendingOrder);
     }
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { onCurrentChanged(); });
+
+    // What the clerk arranges is remembered shortly after the last change, not on every pixel of a drag.
+    m_merkenTimer = new QTimer(this);
+    m_merkenTimer->setSingleShot(true);
+    m_merkenTimer->setInterval(400);
+    connect(m_merkenTimer, &QTimer::timeout, this, &TVTVRList::LayoutMerken);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int logical, int alt, int neu) {
+        // Hiding or showing a column resizes it from or to 0: that is not the clerk's width.
+        if (m_programm || !m_list || alt <= 0 || neu <= 0)
+            return;
+        m_benutzerBreite.insert(logical);
+        layoutGeaendert();
+    });
+    connect(header(), &QHeaderView::sectionMoved, this, [this] {
+        if (!m_programm && m_list)
+            layoutGeaendert();
+    });
+    connect(header(), &QHeaderView::sortIndicatorChanged, this, [this](int spalte, Qt::SortOrder ordnung) {
+        if (m_programm || !m_list)
+            return;
+        m_vorgabeSortSpalte = spalte;
+        m_sortOrdnung = ordnung;
+        layoutGeaendert();
+    });
+    header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        QAction* standard = menu.addAction(QStringLiteral("Standardansicht wiederherstellen"));
+        if (menu.exec(header()->mapToGlobal(pos)) != standard)
+            return;
+        // The whole window goes back: its size and all its lists.
+        if (auto* form = qobject_cast<TQELForm*>(window()))
+            form->StandardAnsicht();
+        else
+            StandardLayout();
+    });
+    kopfHoeheSetzen();
 }
 
 TVTVRList::~TVTVRList()
 {
+    if (m_merkenTimer->isActive())
+        LayoutMerken();
     // The owner is usually being destroyed as well: no more signals to it. Detach before the model
     // dies so that no view code reaches a half-destroyed model.
     blockSignals(true);
@@ -364,11 +429,23 @@ TVTVRList::~TVTVRList()
 
 void TVTVRList::BeginUpdate() { ++m_updateCount; }
 
+void TVTVRList::auswahlGeaendert()
+{
+    if (InUpdate())
+        m_auswahlGeaendert = true;
+    else
+        emit AuswahlGeaendert(this);
+}
+
 void TVTVRList::EndUpdate()
 {
     if (m_updateCount == 0 || --m_updateCount > 0)
         return;
     m_model->flushVisibility();
+    if (m_auswahlGeaendert) {
+        m_auswahlGeaendert = false;
+        emit AuswahlGeaendert(this);
+    }
     if (m_dirty) {
         m_dirty = false;
         // With a relayout pending the view skips its per-row work for the bulk signal (which walks every
@@ -382,6 +459,7 @@ void TVTVRList::markDirty() { m_dirty = true; }
 
 void TVTVRList::Clear()
 {
+    auswahlGeaendert();
     TVirtualNode* hadCurrent = m_model->m_lastCurrent;
     m_model->m_lastCurrent = nullptr;
     m_model->reset([this] {
@@ -396,6 +474,9 @@ void TVTVRList::Clear()
 
 void TVTVRList::SetVRList(TVRList* list)
 {
+    // What the clerk just arranged belongs to the table shown until now.
+    if (m_merkenTimer->isActive())
+        LayoutMerken();
     Clear();
     m_model->reset([this, list] { m_list = list; });
     m_model->applyColumnDefaults();
@@ -419,6 +500,7 @@ void TVTVRList::ListeBinden(TVRList* list)
 void TVTVRList::LoadFromVRList(bool initNodes)
 {
     BeginUpdate();
+    auswahlGeaendert();
     TVirtualNode* hadCurrent = m_model->m_lastCurrent;
     m_model->m_lastCurrent = nullptr;
     {
@@ -452,6 +534,7 @@ void TVTVRList::LoadFromVRList(bool initNodes)
             if (!node->Visible)
                 m_model->queueVisibility(node.get());
         m_model->applyColumnDefaults();
+        sortierungAnwenden();
     } catch (...) {
         EndUpdate();
         throw;
@@ -552,6 +635,8 @@ void TVTVRList::SetVisible(TVirtualNode* node, bool visible)
 {
     if (DisplayRow(node) < 0)
         return;
+    if (node->Visible != visible)
+        auswahlGeaendert();
     node->Visible = visible;
     applyVisibility(node);
 }
@@ -584,6 +669,7 @@ void TVTVRList::SetCheckState(TVirtualNode* node, TCheckState state)
     if (row < 0 || node->CheckState == state)
         return;
     node->CheckState = state;
+    auswahlGeaendert();
     // The whole row repaints: PaintText colours usually follow the check state.
     if (InUpdate())
         markDirty();
@@ -657,7 +743,9 @@ void TVTVRList::SetColumnVisible(int col, bool visible)
 {
     if (col < 0 || col >= m_model->columnCount())
         throw EQELError(QStringLiteral("Die Spalte %1 gibt es nicht.").arg(col));
+    ++m_programm;
     setColumnHidden(col, !visible);
+    --m_programm;
 }
 
 bool TVTVRList::GetColumnVisible(int col) const { return col >= 0 && col < m_model->columnCount() && !isColumnHidden(col); }
@@ -701,4 +789,190 @@ void TVTVRList::keyPressEvent(QKeyEvent* event)
         }
     }
     QTreeView::keyPressEvent(event);
+}
+
+// --- sizes for the actual font, and the clerk's arrangement --------------------------------------------
+
+namespace {
+// The 8-point system font the given pixel sizes were made for: ten digits 60 pixels wide, lines 13 high.
+constexpr double kZiffernBreite8pt = 60.0;
+constexpr double kZeilenHoehe8pt = 13.0;
+
+QString layoutText(const std::set<int>& breiten, const QHeaderView* kopf, int sortSpalte, Qt::SortOrder ordnung)
+{
+    QStringList b, o;
+    for (int c : breiten)
+        b << QStringLiteral("%1:%2").arg(c).arg(kopf->sectionSize(c));
+    for (int v = 0; v < kopf->count(); ++v)
+        o << QString::number(kopf->logicalIndex(v));
+    return QStringLiteral("b=%1;o=%2;s=%3:%4")
+        .arg(b.join(QLatin1Char(',')), o.join(QLatin1Char(',')))
+        .arg(sortSpalte)
+        .arg(int(ordnung));
+}
+}  // namespace
+
+int TVTVRList::Skaliert(int pixel) const
+{
+    const double faktor = QFontMetricsF(font()).horizontalAdvance(QStringLiteral("0123456789")) / kZiffernBreite8pt;
+    return int(std::lround(pixel * std::max(1.0, faktor)));
+}
+
+int TVTVRList::SkaliertHoehe(int pixel) const
+{
+    const double faktor = QFontMetricsF(header()->font()).height() / kZeilenHoehe8pt;
+    return int(std::lround(pixel * std::max(1.0, faktor)));
+}
+
+void TVTVRList::kopfHoeheSetzen()
+{
+    // 17 pixels at the 8-point font; never less than the header's text needs.
+    header()->setFixedHeight(std::max(SkaliertHoehe(17), QFontMetrics(header()->font()).height() + 4));
+}
+
+void TVTVRList::changeEvent(QEvent* event)
+{
+    QTreeView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        kopfHoeheSetzen();
+        spaltenBreitenErneuern();
+    }
+}
+
+int TVTVRList::VorgabeBreite(int col, int pixel) const
+{
+    // The header's title is never cut, whatever width was given.
+    return std::max(Skaliert(pixel), header()->sectionSizeHint(col));
+}
+
+void TVTVRList::spaltenBreitenErneuern()
+{
+    QHeaderView* kopf = header();
+    ++m_programm;
+    for (int c = 0; c < kopf->count(); ++c) {
+        if (m_benutzerBreite.count(c))
+            continue;
+        const auto v = m_vorgabeBreite.find(c);
+        kopf->resizeSection(c, v != m_vorgabeBreite.end() ? VorgabeBreite(c, v->second)
+                                                         : std::max(kopf->defaultSectionSize(), kopf->sectionSizeHint(c)));
+    }
+    --m_programm;
+}
+
+void TVTVRList::SpaltenBreiteSetzen(int col, int pixel)
+{
+    m_vorgabeBreite[col] = pixel;
+    if (m_benutzerBreite.count(col) || col < 0 || col >= header()->count())
+        return;
+    ++m_programm;
+    header()->resizeSection(col, VorgabeBreite(col, pixel));
+    --m_programm;
+}
+
+QString TVTVRList::LayoutSchluessel() const
+{
+    const QWidget* fenster = window();
+    if (!m_list || objectName().isEmpty() || !fenster || fenster == this || fenster->objectName().isEmpty())
+        return QString();
+    // The same list can show different tables (writing and viewing a dunning): each keeps its own.
+    QStringList namen;
+    for (int c = 0; c < m_list->GetColumnCount(); ++c)
+        namen << m_list->Column(c).Name;
+    const QByteArray tabelle = namen.join(QLatin1Char('|')).toUtf8();
+    return QStringLiteral("%1/%2/%3")
+        .arg(fenster->objectName(), objectName(), QString::number(qHash(tabelle), 16));
+}
+
+void TVTVRList::layoutGeaendert() { m_merkenTimer->start(); }
+
+void TVTVRList::LayoutMerken()
+{
+    m_merkenTimer->stop();
+    const QString schluessel = LayoutSchluessel();
+    if (schluessel.isEmpty())
+        return;
+    try {
+        IQEL_SystemServerRef server;
+        Glob_WWSServerFactoryClass().SystemServer_Holen(server);
+        server->Einstellung_Schreiben(schluessel,
+                                      layoutText(m_benutzerBreite, header(), m_vorgabeSortSpalte, m_sortOrdnung));
+    } catch (const std::exception& e) {
+        // Runs from a timer: nothing may escape into the event loop. The arrangement is a convenience.
+        qWarning("Die Spaltenanordnung wurde nicht gespeichert: %s", e.what());
+    }
+}
+
+void TVTVRList::layoutLaden()
+{
+    const QString schluessel = LayoutSchluessel();
+    if (schluessel.isEmpty())
+        return;
+    QString text;
+    try {
+        IQEL_SystemServerRef server;
+        Glob_WWSServerFactoryClass().SystemServer_Holen(server);
+        text = server->Einstellung_Lesen(schluessel);
+    } catch (const std::exception&) {
+        return;  // no suite database (yet): the window's own layout
+    }
+    QHeaderView* kopf = header();
+    const int n = kopf->count();
+    ++m_programm;
+    for (const QString& teil : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString wert = teil.mid(2);
+        const QStringList eintraege = wert.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        if (teil.startsWith(QLatin1String("b="))) {
+            for (const QString& e : eintraege) {
+                const int spalte = e.section(QLatin1Char(':'), 0, 0).toInt();
+                const int breite = e.section(QLatin1Char(':'), 1, 1).toInt();
+                if (spalte >= 0 && spalte < n && breite > 0 && breite < 5000) {
+                    kopf->resizeSection(spalte, breite);
+                    m_benutzerBreite.insert(spalte);
+                }
+            }
+        } else if (teil.startsWith(QLatin1String("o=")) && eintraege.size() == n) {
+            for (int v = 0; v < n; ++v) {
+                const int spalte = eintraege[v].toInt();
+                if (spalte >= 0 && spalte < n)
+                    kopf->moveSection(kopf->visualIndex(spalte), v);
+            }
+        } else if (teil.startsWith(QLatin1String("s="))) {
+            const int spalte = wert.section(QLatin1Char(':'), 0, 0).toInt();
+            m_vorgabeSortSpalte = spalte >= 0 && spalte < n ? spalte : -1;
+            m_sortBeimLaden = m_vorgabeSortSpalte >= 0;
+            m_sortOrdnung = wert.section(QLatin1Char(':'), 1, 1).toInt() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder;
+        }
+    }
+    --m_programm;
+}
+
+void TVTVRList::sortierungAnwenden()
+{
+    // Only the first load shows the remembered sort; a reload comes in table order like before.
+    if (!m_sortBeimLaden || m_vorgabeSortSpalte < 0 || m_vorgabeSortSpalte >= header()->count())
+        return;
+    m_sortBeimLaden = false;
+    ++m_programm;
+    sortByColumn(m_vorgabeSortSpalte, m_sortOrdnung);
+    --m_programm;
+}
+
+void TVTVRList::StandardLayout()
+{
+    m_merkenTimer->stop();
+    const QString schluessel = LayoutSchluessel();
+    if (!schluessel.isEmpty()) {
+        IQEL_SystemServerRef server;
+        Glob_WWSServerFactoryClass().SystemServer_Holen(server);
+        server->Einstellungen_Loeschen(schluessel);
+    }
+    m_benutzerBreite.clear();
+    m_vorgabeSortSpalte = -1;
+    QHeaderView* kopf = header();
+    ++m_programm;
+    for (int c = 0; c < kopf->count(); ++c)
+        kopf->moveSection(kopf->visualIndex(c), c);
+    spaltenBreitenErneuern();
+    sortByColumn(-1, Qt::AscendingOrder);
+    --m_programm;
 }

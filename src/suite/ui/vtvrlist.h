@@ -5,8 +5,12 @@
 
 #include <QColor>
 #include <QTreeView>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
+
+class QTimer;
 
 enum TCheckState : int {
     csUncheckedNormal = 0,
@@ -119,6 +123,22 @@ public:
     TVirtualTreeColumns Columns() { return TVirtualTreeColumns(this); }
     void UpdateColumnLayout(int a = 0, int b = 0);
 
+    // Pixel sizes given for the suite's 8-point system font, in pixels of this view's font: widths by the
+    // width of digits, heights by the line height. Never smaller than given.
+    int Skaliert(int pixel) const;
+    int SkaliertHoehe(int pixel) const;
+    // A width given for the 8-point font as this view shows it: scaled, never narrower than the title.
+    int VorgabeBreite(int col, int pixel) const;
+    // The width the program gave a column (for the 8-point font); a width the clerk chose wins over it.
+    void SpaltenBreiteSetzen(int col, int pixel);
+
+    // The clerk's arrangement of this list (column widths, order, sort) is remembered per user and window
+    // in the suite's user settings and comes back when the same table is shown again.
+    void LayoutMerken();
+    // Back to the window's own widths, order and sort; the remembered arrangement is forgotten.
+    void StandardLayout();
+    QString LayoutSchluessel() const;
+
     // Display position of a node, and the node at a display position (tests and painting).
     int DisplayRow(TVirtualNode* node) const;
     TVirtualNode* NodeAtDisplayRow(int row) const;
@@ -130,13 +150,31 @@ signals:
     void DblClick(TVTVRList* sender);
     void Change(TVTVRList* sender, TVirtualNode* node);  // selection moved
     void Checked(TVTVRList* sender, TVirtualNode* node);  // clerk toggled a check box
+    // Check marks or row visibility changed (once per outermost update bracket), or the rows were replaced.
+    void AuswahlGeaendert(TVTVRList* sender);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     friend class TVRListModel;
+    void layoutLaden();
+    void layoutGeaendert();
+    void kopfHoeheSetzen();
+    void auswahlGeaendert();
+    bool m_auswahlGeaendert = false;
+    // Every column the clerk has not sized gets the program's width again (for the current font).
+    void spaltenBreitenErneuern();
+    void sortierungAnwenden();
+    std::map<int, int> m_vorgabeBreite;  // column -> width the program gave (8-point pixels)
+    std::set<int> m_benutzerBreite;      // columns whose width the clerk chose
+    int m_vorgabeSortSpalte = -1;        // the clerk's sort, re-applied after every load
+    Qt::SortOrder m_sortOrdnung = Qt::AscendingOrder;
+    bool m_sortBeimLaden = false;
+    int m_programm = 0;                  // >0 while the program (not the clerk) changes the header
+    QTimer* m_merkenTimer = nullptr;
     void markDirty();
     void applyVisibility(TVirtualNode* node);
     void onCurrentChanged();

@@ -282,6 +282,11 @@ public:
     virtual bool OrgeMerkmale_Lesen(const TIntPair& mandant, const TIntPair& orgeNr, TQEL_OrgeMerkmale& m) = 0;
     virtual bool Anschrift_Lesen(const TIntPair& orgeNr, TAnschrift& a) = 0;
     virtual bool Kontaktperson_Lesen(const TIntPair& id, TKontaktperson& k) = 0;
+    // The signed-in user's own arrangement of the windows: empty when none is stored.
+    virtual QString Einstellung_Lesen(const QString& schluessel) = 0;
+    virtual bool Einstellung_Schreiben(const QString& schluessel, const QString& wert) = 0;
+    // Forgets the user's settings whose key starts with the prefix: back to the defaults.
+    virtual bool Einstellungen_Loeschen(const QString& praefix) = 0;
 };
 
 using IQEL_ZahlungEditServerRef = std::shared_ptr<IQEL_ZahlungEditServer>;

@@ -19,7 +19,7 @@ constexpr double qel_MahngebuehrVorgabe(int bisherigeMahnstufe)
 struct TQEL_Mahnung_Belegpositionen {
     int32_t RNr = 0;        // computer number of the open item's transaction
     int32_t TransNr = 0;    // transaction number
-    int16_t LfdNr = 0;      // running number within the transaction
+    int32_t LfdNr = 0;      // running number within the transaction (16 bits would lose numbers above 32767)
     TDateTime ZahlbarBis = 0;  // new payment term
     int32_t Mahnstufe = 0;  // dunning level of this dunning
     double Saldo = 0;

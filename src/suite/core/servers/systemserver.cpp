@@ -145,3 +145,63 @@ bool TSystemServer::Kontaktperson_Lesen(const TIntPair& id, TKontaktperson& k)
     k.Email = q.Text(4);
     return true;
 }
+
+// --- the user's arrangement of the windows ------------------------------------------------------
+
+namespace {
+constexpr int kSchluesselLaenge = 200;
+constexpr int kWertLaenge = 4000;
+
+void einstellungPruefen(const QString& schluessel, const QString& wert)
+{
+    if (schluessel.isEmpty() || schluessel.size() > kSchluesselLaenge)
+        throw EQELError(QStringLiteral("Der Name einer Benutzereinstellung ist leer oder länger als %1 Zeichen.")
+                            .arg(kSchluesselLaenge));
+    if (wert.size() > kWertLaenge)
+        throw EQELError(QStringLiteral("Eine Benutzereinstellung ist länger als %1 Zeichen.").arg(kWertLaenge));
+}
+}  // namespace
+
+QString TSystemServer::Einstellung_Lesen(const QString& schluessel)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT wert FROM benutzer_einstellung WHERE benutzer = ? AND schluessel = ?"));
+    q.Bind({TSuiteDatenbank::Benutzer(), schluessel}).Exec();
+    return q.Next() ? q.Text(0) : QString();
+}
+
+bool TSystemServer::Einstellung_Schreiben(const QString& schluessel, const QString& wert)
+{
+    try {
+        einstellungPruefen(schluessel, wert);
+        TTransaktion t;
+        TSqlAbfrage(QStringLiteral("DELETE FROM benutzer_einstellung WHERE benutzer = ? AND schluessel = ?"))
+            .Bind({TSuiteDatenbank::Benutzer(), schluessel})
+            .Exec();
+        TSqlAbfrage(QStringLiteral("INSERT INTO benutzer_einstellung (benutzer, schluessel, wert) VALUES (?, ?, ?)"))
+            .Bind({TSuiteDatenbank::Benutzer(), schluessel, wert})
+            .Exec();
+        t.Commit();
+        return true;
+    } catch (const EQELError& e) {
+        // Losing a column width is no reason to interrupt the clerk: the log keeps it.
+        qWarning("Die Benutzereinstellung wurde nicht gespeichert: %s", qPrintable(e.Text()));
+        return false;
+    }
+}
+
+bool TSystemServer::Einstellungen_Loeschen(const QString& praefix)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT schluessel FROM benutzer_einstellung WHERE benutzer = ?"));
+    q.Bind(TSuiteDatenbank::Benutzer()).Exec();
+    QStringList weg;
+    while (q.Next())
+        if (q.Text(0).startsWith(praefix))
+            weg << q.Text(0);
+    TTransaktion t;
+    for (const QString& s : weg)
+        TSqlAbfrage(QStringLiteral("DELETE FROM benutzer_einstellung WHERE benutzer = ? AND schluessel = ?"))
+            .Bind({TSuiteDatenbank::Benutzer(), s})
+            .Exec();
+    t.Commit();
+    return true;
+}

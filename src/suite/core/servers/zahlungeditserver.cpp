@@ -200,7 +200,8 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
         zeile[opSoll] = qel_Betrag(soll);
         zeile[opHaben] = qel_Betrag(haben);
         zeile[opSaldo] = qel_Betrag(soll - haben);
-        zeile[opZahlungsziel] = ziel;
+        // The term now in force: a booked dunning's granted term replaces the item's own.
+        zeile[opZahlungsziel] = aktuellesZiel;
         zeile[opKommentar] = q.Text(11);
         zeile[opMahnstufe] = qint64(mahnstufe);
         zeile[opGepNr] = paarText(q.Int(4), q.Int(5));

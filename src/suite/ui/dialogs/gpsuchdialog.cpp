@@ -3,6 +3,7 @@
 #include "suite/ui/programm.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -163,4 +164,16 @@ bool TGpSuchDialog::Execute(QWidget*, bool)
     GepNr = frm.GepNr();
     GepName = frm.GepName();
     return true;
+}
+
+void TfrmGpSuche::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && focusWidget() == lstErgebnis && lstErgebnis->currentItem()) {
+        event->accept();
+        if (Uebernehmen())
+            SetModalResult(mrOk);
+        return;
+    }
+    TQELForm::keyPressEvent(event);
 }

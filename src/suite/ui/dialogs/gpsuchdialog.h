@@ -51,6 +51,8 @@ public:
 
 protected:
     void FormShow() override;
+    // Enter (also on the keypad) in the result list takes the hit, like a double click.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TGpSuchEinstellungen m_einst;

@@ -43,6 +43,7 @@ TLayoutform::TLayoutform()
     el->addWidget(lvEinstellungen);
 
     btnOK = new TResBitBtn(QStringLiteral("OK"), QKeySequence(Qt::Key_F5), this);
+    btnOK->setDefault(true);  // Enter confirms the chosen layout
     btnOK->setToolTip(QStringLiteral("Mit diesem Layout drucken (F5)"));
     btnAbbrechen = new TResBitBtn(QStringLiteral("Abbrechen"), QKeySequence(), this);
     btnAbbrechen->setToolTip(QStringLiteral("Nicht drucken (Esc)"));

@@ -15,7 +15,7 @@ public:
     // The item and what the header shows about it.
     int RechnerNummer = 0;
     int TransNummer = 0;
-    int16_t LfdNummer = 0;
+    int LfdNummer = 0;
     QString Belegnummer;
     QString Mandant_Bez;
     TDateTime Rechnungsdatum = 0;

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TfrmWartemaske::TfrmWartemaske(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -38,8 +39,15 @@ void TfrmWartemaske::Zeigen(const QString& text)
         move(screen->availableGeometry().center() - rect().center());
     show();
     raise();
-    m_seitZeichnen.start();
+    // The work that follows blocks the event loop: wait until the window system has mapped the window
+    // and paint it now, or the clerk looks at an empty frame until the work is done.
+    QElapsedTimer warten;
+    warten.start();
+    while (windowHandle() && !windowHandle()->isExposed() && warten.elapsed() < 1000)
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_seitZeichnen.start();
 }
 
 void TfrmWartemaske::Verbergen() { hide(); }
