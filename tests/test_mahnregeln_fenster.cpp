@@ -4,6 +4,7 @@
 #include "selektionsfrm.h"
 #include "suite/ui/dialogs/grunddialog.h"
 #include "suite/ui/dialogs/verzugszinsdialog.h"
+#include "suite/core/servers/database_intern.h"
 #include "suite/core/servers/mahnregelnserver.h"
 #include "suite/core/servers/verwaltung.h"
 #include "support/buchung.h"
@@ -118,9 +119,13 @@ TEST_F(Regelfenster, F2ImZinsfeldBerechnetVerzugszinsenUndPauschale)
     ed->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(ed.get()));
     waehlen(ed.get(), QStringLiteral("A1"));
-    // The selected item only, consumer: A1 100,00 due 15.11.2026, 23 days at 1,27 + 5 -> 0,40.
+    // The selected item only; Alpha is a consumer in the master data: A1 100,00 due 15.11.2026, 23 days
+    // at 1,27 + 5 -> 0,40.
+    TSqlAbfrage(QStringLiteral("UPDATE geschaeftspartner SET verbraucher = 1 WHERE rnr = ? AND lnr = ?"))
+        .Bind({alpha.RNr, alpha.LNr})
+        .Exec();
     umg.BeiModal<TfrmVerzugszins>([](TfrmVerzugszins* d) {
-        d->rgrpSchuldner->SetItemIndex(1);
+        EXPECT_TRUE(d->Verbraucher());
         EXPECT_FALSE(d->cbxPauschale->isEnabled());
         return mrOk;
     });
@@ -134,6 +139,8 @@ TEST_F(Regelfenster, F2ImZinsfeldBerechnetVerzugszinsenUndPauschale)
     // All items, business debtor, with the flat fee: A2 250,50 due 19.09.2026: 80 days at 10,27 -> 5,64;
     // B1 1.000,00 due 29.09.2026: 70 days -> 19,70; A1 23 days -> 0,65.
     umg.BeiModal<TfrmVerzugszins>([](TfrmVerzugszins* d) {
+        d->rgrpSchuldner->SetItemIndex(0);
+        EXPECT_TRUE(d->cbxPauschale->isEnabled());
         d->rgrpUmfang->SetItemIndex(1);
         d->cbxPauschale->setChecked(true);
         return mrOk;
@@ -158,6 +165,7 @@ TEST_F(Regelfenster, F2ImZinsfeldBerechnetVerzugszinsenUndPauschale)
     ed.reset();
     auto zweite = oeffnen({QStringLiteral("A1")});
     umg.BeiModal<TfrmVerzugszins>([](TfrmVerzugszins* d) {
+        d->rgrpSchuldner->SetItemIndex(0);
         d->cbxPauschale->setChecked(true);
         return mrOk;
     });

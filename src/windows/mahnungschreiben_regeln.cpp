@@ -21,6 +21,12 @@ void TfrmMahnungSchreiben::Verzugszins_Eingabehilfe()
         dialog->cbxPauschale->setVisible(Hat_Pauschale());
         if (!gewaehlt)
             dialog->rgrpUmfang->SetItemIndex(1);
+        // The partner's master data presets the debtor's kind; the clerk can still change it.
+        const TIntPair partner = IntPairDefined(FSelectedGepNr) || !gewaehlt
+                                     ? FSelectedGepNr
+                                     : qel_String2TIntPair(vt->GetCellValueAsString(gewaehlt, FColGepNr));
+        if (IntPairDefined(partner) && FMahnungEditServer->Ist_Verbraucher(partner))
+            dialog->rgrpSchuldner->SetItemIndex(1);
         if (dialog->ShowModal() != mrOk)
             return;
         std::vector<TVirtualNode*> knoten;

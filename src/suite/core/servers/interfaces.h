@@ -113,6 +113,8 @@ public:
     // Default interest by law of each item from its own payment term up to bis. False, with a message
     // naming the item, when one cannot be computed; then no result is written.
     virtual bool Verzugszinsen_Berechnen(TDateTime bis, bool verbraucher, std::vector<TZinsPosten>& posten) = 0;
+    // Whether the partner is a consumer (default interest 5 points above the base rate, no flat fee).
+    virtual bool Ist_Verbraucher(const TIntPair& gepNr) = 0;
     // Whether a booked dunning that stands charged the flat fee for the item.
     virtual bool Pauschale_Berechnet(int rechnerNr, int transNr, int lfdNr) = 0;
     // Dunning blocks; false with a message when refused.

@@ -58,6 +58,7 @@ public:
     // Dunning rules, blocks and cancellation (mahnungeditserver_regeln.cpp)
     TMahnEinstellungen Mahneinstellungen(const TIntPair& mandant) override;
     bool Verzugszinsen_Berechnen(TDateTime bis, bool verbraucher, std::vector<TZinsPosten>& posten) override;
+    bool Ist_Verbraucher(const TIntPair& gepNr) override;
     bool Pauschale_Berechnet(int rechnerNr, int transNr, int lfdNr) override;
     bool Mahnsperre_Setzen(const TMahnsperre& sperre) override;
     bool Mahnsperre_Aufheben(const TIntPair& mandant, const TIntPair& gepNr, const TIntTrio& posten) override;

@@ -39,6 +39,13 @@ bool TMahnungEditServer::Verzugszinsen_Berechnen(TDateTime bis, bool verbraucher
     }
 }
 
+bool TMahnungEditServer::Ist_Verbraucher(const TIntPair& gepNr)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT verbraucher FROM geschaeftspartner WHERE rnr = ? AND lnr = ?"));
+    q.Bind({gepNr.RNr, gepNr.LNr}).Exec();
+    return q.Next() && q.Int(0) != 0;
+}
+
 bool TMahnungEditServer::Pauschale_Berechnet(int rechnerNr, int transNr, int lfdNr)
 {
     TSqlAbfrage q(QStringLiteral(
