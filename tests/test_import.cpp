@@ -86,6 +86,8 @@ protected:
     {
         qel_SetNow(qel_EncodeDate(2026, 12, 8) + 0.5);
         suite = std::make_unique<TTempSuite>();
+        // Dunnings are booked by the suite's test clerk.
+        TSuiteDatenbank::SetBenutzer(suite->Konfiguration().Benutzer);
         TMandantStamm m;
         m.Nr = 1;
         m.Org.Name1 = QStringLiteral("Müller Haustechnik GmbH");
