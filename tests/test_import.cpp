@@ -65,8 +65,9 @@ QStringList offenePosten(const TIntPair& mandant)
     EXPECT_TRUE(z->OffenePosten_Abfragen(mandant, CLeeresIntPair, 0, 2958465, 0, 2958465, qel_Now(), {TSRVTyp::srvDebitoren}, 1, 1));
     TVRList* l = z->OffenePosten_Liste();
     QStringList zeilen;
-    // Everything but keys, days overdue and the last dunning (those come from the dunning history).
-    const int spalten[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 12, 13, 14, 15, 16, 17, 18, 20, 21, 22, 24, 25, 27};
+    // Everything but keys, the payment term in force, days overdue and the last dunning (those come
+    // from the dunning history, which an import does not carry).
+    const int spalten[] = {0, 1, 2, 3, 4, 5, 7, 8, 12, 13, 14, 15, 16, 17, 18, 20, 21, 22, 24, 25, 27};
     for (int r = 0; r < l->GetRowCount(); ++r) {
         QStringList t;
         for (int c : spalten)
