@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <functional>
 
 namespace editortest {
 namespace {
@@ -204,6 +206,34 @@ TEST(Fehlerbox, SaysWhatFailedAndWhatToDoButNotWhere)
     EXPECT_FALSE(info.contains(QStringLiteral("Drucken_Struktur")));
     EXPECT_FALSE(info.contains(QStringLiteral("Ort")));
     EXPECT_TRUE(info.contains(QStringLiteral("Fehlerprotokoll")));
+}
+
+// A partner named "<b>X</b>" or a driver text with angle brackets must not be rendered as markup.
+TEST(Fehlerbox, MarkupInATextIsShownLiterally)
+{
+    qunsetenv("QEL_SUITE_UNBEAUFSICHTIGT");
+    const QString text = QStringLiteral("Partner <b>X</b> & <i>Y</i> gesperrt.");
+    std::vector<std::function<void()>> boxen{
+        [&] { TMessageBoxSink().Meldung(0, text, 994, QStringLiteral("STANDARD")); },
+        [&] { TMessageBoxSink().Meldung(4, text, 981, QStringLiteral("STANDARD")); },
+        [&] { TMessageBoxSink().Hinweis(text, QString()); },
+        [&] { TMessageBoxSink().Exception(QStringLiteral("Test"), text, true); }};
+    for (const auto& zeigen : boxen) {
+        Qt::TextFormat format = Qt::AutoText;
+        QString gezeigt;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                format = box->textFormat();
+                for (QLabel* l : box->findChildren<QLabel*>())
+                    if (l->text() == text)
+                        gezeigt = l->text();
+                box->done(0);
+            }
+        });
+        zeigen();
+        EXPECT_EQ(format, Qt::PlainText);
+        EXPECT_EQ(gezeigt, text);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "befehl.h"
 
 #include "suite/core/servers/database.h"
+#include "suite/core/servers/datenbankfehler.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -83,6 +84,10 @@ int ausfuehren(const QStringList& args)
     } catch (const EAufruf& e) {
         err() << e.Text() << QStringLiteral("\n\n") << e.Hilfe();
         return kAufruf;
+    } catch (const EDatenbankFehler& e) {
+        // The administrator reads the driver's own words too; the program's boxes never show them.
+        err() << QStringLiteral("Fehler: ") << e.Text() << QStringLiteral("\nEinzelheiten: ") << e.Detail() << QLatin1Char('\n');
+        return kFehler;
     } catch (const EQELError& e) {
         err() << QStringLiteral("Fehler: ") << e.Text() << QLatin1Char('\n');
         return kFehler;

@@ -1,6 +1,7 @@
 #include "info.h"
 
 #include "programm.h"
+#include "suite/core/servers/datenbankfehler.h"
 #include "suite/core/types.h"
 
 #include <QApplication>
@@ -54,7 +55,16 @@ QString TQELInfo::ExceptionText(const std::exception_ptr& e)
 void TQELInfo::RegisterException(const QString& kontext, const std::exception_ptr& e, bool flag)
 {
     const QString text = ExceptionText(e);
-    qel_LogSchreiben(QStringLiteral("%1: %2").arg(kontext, text));
+    // Driver text and statement go to the log only.
+    QString detail;
+    try {
+        if (e)
+            std::rethrow_exception(e);
+    } catch (const EDatenbankFehler& f) {
+        detail = QLatin1Char('\n') + f.Detail();
+    } catch (...) {
+    }
+    qel_LogSchreiben(QStringLiteral("%1: %2%3").arg(kontext, text, detail));
     if (flag)
         ++m_meldungen;
     m_sink->Exception(kontext, text, flag);
@@ -112,6 +122,7 @@ int TMessageBoxSink::Meldung(int art, const QString& text, int nr, const QString
     QMessageBox box(aktivesFenster());
     box.setWindowTitle(QApplication::applicationName().isEmpty() ? QStringLiteral("Mahnwesen")
                                                                  : QApplication::applicationName());
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     if (art == CMeldung_Frage) {
         box.setIcon(QMessageBox::Question);
@@ -137,6 +148,7 @@ void TMessageBoxSink::Hinweis(const QString& text, const QString& ueberschrift)
     QMessageBox box(aktivesFenster());
     box.setWindowTitle(ueberschrift.isEmpty() ? QStringLiteral("Hinweis") : ueberschrift);
     box.setIcon(QMessageBox::Information);
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
@@ -154,6 +166,7 @@ void TMessageBoxSink::Exception(const QString& kontext, const QString& text, boo
     // Where it happened is for the error log; the clerk learns what failed and what to do.
     box.setWindowTitle(QStringLiteral("Fehler"));
     box.setIcon(QMessageBox::Critical);
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setInformativeText(QStringLiteral("Bitte versuchen Sie es noch einmal. Tritt der Fehler wieder auf, wenden Sie "
                                           "sich an Ihre Systembetreuung; die Einzelheiten stehen im Fehlerprotokoll."));

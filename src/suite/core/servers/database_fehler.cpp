@@ -61,16 +61,44 @@ bool istEindeutigVerletzt(const QSqlError& e, bool postgres)
 
 }  // namespace
 
-QString VerbindungText(const QString& datenbank, const QSqlError& e)
+QString VerbindungText(const QString& datenbank)
 {
-    return QStringLiteral("Die Verbindung zur Datenbank der Suite ist unterbrochen:\n%1\n%2").arg(datenbank, FehlerText(e));
+    return QStringLiteral("Die Verbindung zur Datenbank der Suite ist unterbrochen:\n%1").arg(datenbank);
+}
+
+QString BeschaedigtText(const QString& datenbank)
+{
+    return QStringLiteral("Die Datenbank der Suite ist beschädigt und kann nicht benutzt werden. Bitte wenden Sie sich "
+                          "an Ihren Administrator (Datensicherung):\n%1")
+        .arg(datenbank);
+}
+
+QString SchreibgeschuetztText(const QString& datenbank)
+{
+    return QStringLiteral("Die Datenbank der Suite ist an diesem Arbeitsplatz schreibgeschützt: die Datei oder ihr Ordner "
+                          "darf nicht beschrieben werden. So können keine Mahnungen gebucht werden. Bitte wenden Sie sich "
+                          "an Ihren Administrator:\n%1")
+        .arg(datenbank);
+}
+
+QString Einzelheiten(const QSqlError& e, const QString& sql)
+{
+    return sql.isEmpty() ? FehlerText(e) : QStringLiteral("%1\nSQL: %2").arg(FehlerText(e), sql);
 }
 
 // PostgreSQL reports SQLSTATE codes through nativeErrorCode().
 TFehlerArt FehlerArt(const QSqlError& e, bool postgres)
 {
-    if (!postgres)
-        return IstGesperrt(e) ? TFehlerArt::Gesperrt : TFehlerArt::Sonstiges;
+    if (!postgres) {
+        const QString code = e.nativeErrorCode();
+        if (IstGesperrt(e))
+            return TFehlerArt::Gesperrt;
+        if (code == QLatin1String("11") || code == QLatin1String("26"))  // SQLITE_CORRUPT, SQLITE_NOTADB
+            return TFehlerArt::Beschaedigt;
+        if (code == QLatin1String("8"))  // SQLITE_READONLY
+            return TFehlerArt::Schreibgeschuetzt;
+        return TFehlerArt::Sonstiges;
+    }
     const QString code = e.nativeErrorCode();
     if (code == QLatin1String("55P03") || code == QLatin1String("57014"))  // lock_timeout, statement_timeout
         return TFehlerArt::Gesperrt;
@@ -102,7 +130,11 @@ TFehlerArt FehlerArt(const QSqlError& e, bool postgres)
     case TFehlerArt::Konflikt:
         throw EDatenbankKonflikt(konfliktText(name));
     case TFehlerArt::Verbindung:
-        throw EQELError(VerbindungText(name, e));
+        throw EDatenbankFehler(VerbindungText(name), Einzelheiten(e, sql));
+    case TFehlerArt::Beschaedigt:
+        throw EDatenbankFehler(BeschaedigtText(name), Einzelheiten(e, sql));
+    case TFehlerArt::Schreibgeschuetzt:
+        throw EDatenbankFehler(SchreibgeschuetztText(name), Einzelheiten(e, sql));
     case TFehlerArt::Berechtigung:
         throw EQELError(QStringLiteral("Die Datenbank hat die Änderung abgelehnt: Ihrem Benutzer fehlt die Berechtigung "
                                        "dafür. Bitte wenden Sie sich an Ihren Administrator."));
@@ -110,15 +142,19 @@ TFehlerArt FehlerArt(const QSqlError& e, bool postgres)
         break;
     }
     if (istEindeutigVerletzt(e, postgres))
-        throw EEintragVorhanden(QStringLiteral("Ein gleicher Eintrag ist bereits vorhanden: %1").arg(FehlerText(e)));
-    throw EQELError(QStringLiteral("Datenbankfehler: %1\nSQL: %2").arg(FehlerText(e), sql));
+        throw EEintragVorhanden(QStringLiteral("Ein gleicher Eintrag ist bereits vorhanden."));
+    throw EDatenbankFehler(QStringLiteral("Die Datenbank hat den Vorgang mit einem Fehler abgelehnt; es wurde nichts "
+                                          "gespeichert. Die Einzelheiten stehen im Fehlerprotokoll."),
+                           Einzelheiten(e, sql));
 }
 
 void SqlAusfuehren(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery q(db);
     if (!q.exec(sql))
-        throw EQELError(QStringLiteral("Datenbankfehler: %1\nSQL: %2").arg(FehlerText(q.lastError()), sql));
+        throw EDatenbankFehler(QStringLiteral("Die Datenbank hat einen Befehl mit einem Fehler abgelehnt. Die "
+                                              "Einzelheiten stehen im Fehlerprotokoll."),
+                               Einzelheiten(q.lastError(), sql));
 }
 
 }  // namespace qel_datenbank

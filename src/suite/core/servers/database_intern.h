@@ -4,6 +4,7 @@
 #pragma once
 
 #include "database.h"
+#include "datenbankfehler.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -63,14 +64,18 @@ namespace qel_datenbank {
 extern const QString kVerbindung;  // name of the suite connection
 
 // Errors (database_fehler.cpp).
-enum class TFehlerArt { Sonstiges, Gesperrt, Konflikt, Verbindung, Berechtigung };
+enum class TFehlerArt { Sonstiges, Gesperrt, Konflikt, Verbindung, Berechtigung, Beschaedigt, Schreibgeschuetzt };
 TFehlerArt FehlerArt(const QSqlError& e, bool postgres);
 bool IstGesperrt(const QSqlError& e);
 bool IstKeineDatenbank(const QSqlError& e);
 QString FehlerText(const QSqlError& e);
 QString GesperrtText(const QString& datenbank);
 QString GesperrtTextPostgres(const QString& datenbank);
-QString VerbindungText(const QString& datenbank, const QSqlError& e);
+QString VerbindungText(const QString& datenbank);
+QString BeschaedigtText(const QString& datenbank);
+QString SchreibgeschuetztText(const QString& datenbank);
+// Driver text and statement, for the error log.
+QString Einzelheiten(const QSqlError& e, const QString& sql = QString());
 // Raises the clerk's text for a failed statement and spoils the open transaction.
 [[noreturn]] void SqlFehler(const QSqlError& e, const QString& sql);
 // Runs a statement that cannot be prepared (DDL, settings); raises EQELError.

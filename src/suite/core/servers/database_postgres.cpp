@@ -47,11 +47,11 @@ public:
         }
         PostgresParameter(db, konf, QStringLiteral("postgres"));
         if (!db.open()) {
-            const QString grund = FehlerText(db.lastError());
+            const QString grund = Einzelheiten(db.lastError());
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(kWartung);
-            throw EQELError(
-                QStringLiteral("Der PostgreSQL-Server ist nicht erreichbar:\n%1\n%2").arg(serverText(konf), grund));
+            throw EDatenbankFehler(QStringLiteral("Der PostgreSQL-Server ist nicht erreichbar:\n%1").arg(serverText(konf)),
+                                   grund);
         }
     }
     ~TWartungsVerbindung()
@@ -68,8 +68,8 @@ public:
         q.prepare(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
         q.addBindValue(name);
         if (!q.exec())
-            throw EQELError(QStringLiteral("Die Datenbanken des PostgreSQL-Servers können nicht gelesen werden: %1")
-                                .arg(FehlerText(q.lastError())));
+            throw EDatenbankFehler(QStringLiteral("Die Datenbanken des PostgreSQL-Servers können nicht gelesen werden."),
+                                   Einzelheiten(q.lastError()));
         return q.next();
     }
 
@@ -80,7 +80,7 @@ public:
         bezeichner.replace(QLatin1Char('"'), QLatin1String("\"\""));
         QSqlQuery q(QSqlDatabase::database(kWartung, false));
         if (!q.exec(sqlMitName.arg(QLatin1Char('"') + bezeichner + QLatin1Char('"'))))
-            throw EQELError(QStringLiteral("%1\n%2\n%3").arg(fehlerAnfang, name, FehlerText(q.lastError())));
+            throw EDatenbankFehler(QStringLiteral("%1\n%2").arg(fehlerAnfang, name), Einzelheiten(q.lastError(), q.lastQuery()));
     }
 };
 

@@ -116,10 +116,25 @@ int TSuiteDatenbank::SchemaVersion()
     if (!TabelleVorhanden(db, kVersionsTabelle))
         return 0;
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")))
-        throw EQELError(QStringLiteral("Die Schemaversion der Datenbank kann nicht gelesen werden: %1")
-                            .arg(FehlerText(q.lastError())));
-    return q.next() ? q.value(0).toInt() : 0;
+    if (!q.exec(QStringLiteral("SELECT COUNT(*), MIN(version), MAX(version) FROM schema_version")) || !q.next()) {
+        const bool postgres = TSuiteDatenbank::IstPostgres();
+        if (FehlerArt(q.lastError(), postgres) == TFehlerArt::Gesperrt)
+            throw EDatenbankFehler(postgres ? GesperrtTextPostgres(DatenbankName()) : GesperrtText(DatenbankName()),
+                                   Einzelheiten(q.lastError()));
+        throw EDatenbankFehler(QStringLiteral("Die Schemaversion der Datenbank kann nicht gelesen werden:\n%1")
+                                   .arg(DatenbankName()),
+                               Einzelheiten(q.lastError()));
+    }
+    // Exactly one row (0 before the first migration): anything else would run the migrations a second time.
+    bool ganz = false;
+    const int version = q.value(2).toInt(&ganz);
+    if (q.value(0).toInt() != 1 || !ganz || version < 0 || q.value(1).toInt() != version)
+        throw EQELError(QStringLiteral("Die Versionstabelle der Datenbank ist leer oder beschädigt (%1 Einträge). "
+                                       "Die Datenbank wird nicht verändert; bitte wenden Sie sich an Ihren "
+                                       "Administrator:\n%2")
+                            .arg(q.value(0).toInt())
+                            .arg(DatenbankName()));
+    return version;
 }
 
 int TSuiteDatenbank::GespeicherteVersion(const TSuiteKonfiguration& konf)
@@ -177,9 +192,10 @@ void qel_datenbank::Migrieren(int vonVersion)
         for (const QString& anweisung : skriptAnweisungen(text, postgres)) {
             QSqlQuery q(db);
             if (!q.exec(anweisung))
-                throw EQELError(QStringLiteral("Die Datenbank kann nicht auf Version %1 aktualisiert werden: %2\nSQL: %3")
-                                    .arg(v)
-                                    .arg(FehlerText(q.lastError()), anweisung));
+                throw EDatenbankFehler(QStringLiteral("Die Datenbank kann nicht auf Version %1 aktualisiert werden; sie "
+                                                      "bleibt unverändert. Die Einzelheiten stehen im Fehlerprotokoll.")
+                                           .arg(v),
+                                       Einzelheiten(q.lastError(), anweisung));
         }
         TSqlAbfrage(QStringLiteral("UPDATE schema_version SET version = ?")).Bind(v).Exec();
     }

@@ -14,6 +14,8 @@ const QString qel_datenbank::kVerbindung = QStringLiteral("qel_suite");
 namespace {
 
 constexpr int kWartezeitMs = 3000;
+const QString kTransaktionText = QStringLiteral(
+    "Die Datenbank der Suite kann gerade keine Änderung beginnen. Die Einzelheiten stehen im Fehlerprotokoll.");
 constexpr int kWartezeitPostgresMs = 10000;
 
 // Only the outermost TTransaktion talks to the database.
@@ -25,20 +27,36 @@ int g_verbindungsNr = 0;
 // Connection parameters of the last opened database, for messages.
 QString g_datenbankName;
 
-// Reads the first bytes: a SQLite file starts with "SQLite format 3\0"; an empty file is an empty database.
-enum class TDateiArt { Leer, SQLite, Fremd, Unlesbar };
+// Reads the header: a SQLite file starts with "SQLite format 3\0"; an empty file is an empty database.
+enum class TDateiArt { Leer, SQLite, Fremd, Unlesbar, Abgeschnitten };
+
+quint32 grossEndian(const QByteArray& b, int pos, int laenge)
+{
+    quint32 wert = 0;
+    for (int i = 0; i < laenge; ++i)
+        wert = (wert << 8) | quint8(b.at(pos + i));
+    return wert;
+}
 
 TDateiArt dateiArt(const QString& pfad)
 {
     QFile f(pfad);
     if (!f.open(QIODevice::ReadOnly))
         return TDateiArt::Unlesbar;
-    const QByteArray kopf = f.read(16);
+    const QByteArray kopf = f.read(100);
     if (kopf.isEmpty())
         return TDateiArt::Leer;
-    if (kopf == QByteArray("SQLite format 3\0", 16))
-        return TDateiArt::SQLite;
-    return TDateiArt::Fremd;
+    if (!kopf.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return TDateiArt::Fremd;
+    if (kopf.size() < 100)
+        return TDateiArt::Abgeschnitten;
+    // The page count in the header is valid when its change counter matches; a shorter file lost pages.
+    const quint32 seitenGroesse = grossEndian(kopf, 16, 2) == 1 ? 65536 : grossEndian(kopf, 16, 2);
+    const quint32 seiten = grossEndian(kopf, 28, 4);
+    if (grossEndian(kopf, 92, 4) == grossEndian(kopf, 24, 4) && seiten > 0
+        && f.size() < qint64(seiten) * qint64(seitenGroesse))
+        return TDateiArt::Abgeschnitten;
+    return TDateiArt::SQLite;
 }
 
 int wartezeitMs(const TSuiteKonfiguration& konf, bool sqlite)
@@ -134,12 +152,22 @@ void qel_datenbank::Verbinden(const TSuiteKonfiguration& konf, bool anlegen)
             if (info.isDir())
                 throw EQELError(
                     QStringLiteral("Der Pfad der Datenbank ist ein Ordner, keine Datei:\n%1").arg(konf.Datenbank));
+            // Opening a named pipe or a device would wait forever or read something else entirely.
+            if (!info.isFile())
+                throw EQELError(QStringLiteral("Der Pfad der Datenbank ist keine gewöhnliche Datei (sondern zum Beispiel "
+                                               "eine Named Pipe oder ein Gerät) und wird nicht geöffnet:\n%1")
+                                    .arg(konf.Datenbank));
             switch (dateiArt(konf.Datenbank)) {
             case TDateiArt::Unlesbar:
                 throw EQELError(QStringLiteral("Die Datenbank der Suite kann nicht gelesen werden:\n%1").arg(konf.Datenbank));
             case TDateiArt::Fremd:
                 throw EQELError(
                     QStringLiteral("Die Datei ist keine Datenbank der Suite (keine SQLite-Datenbank):\n%1").arg(konf.Datenbank));
+            case TDateiArt::Abgeschnitten:
+                throw EQELError(QStringLiteral("Die Datenbank der Suite ist unvollständig (die Datei ist kürzer, als "
+                                               "ihr Kopf angibt) und wird nicht benutzt. Bitte wenden Sie sich an "
+                                               "Ihren Administrator (Datensicherung):\n%1")
+                                    .arg(konf.Datenbank));
             case TDateiArt::Leer:
                 if (!anlegen)
                     throw EQELError(QStringLiteral("Die Datei ist keine Datenbank der Suite (sie ist leer):\n%1")
@@ -166,11 +194,11 @@ void qel_datenbank::Verbinden(const TSuiteKonfiguration& konf, bool anlegen)
         PostgresParameter(db, konf, konf.Datenbank);
     }
     if (!db.open()) {
-        const QString grund = FehlerText(db.lastError());
+        const QString grund = Einzelheiten(db.lastError());
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(kVerbindung);
-        throw EQELError(QStringLiteral("Die Datenbank der Suite kann nicht geöffnet werden:\n%1\n%2")
-                            .arg(konf.Datenbank, grund));
+        throw EDatenbankFehler(QStringLiteral("Die Datenbank der Suite kann nicht geöffnet werden:\n%1").arg(konf.Datenbank),
+                               grund);
     }
 
     try {
@@ -179,20 +207,25 @@ void qel_datenbank::Verbinden(const TSuiteKonfiguration& konf, bool anlegen)
             SqlAusfuehren(db, QStringLiteral("SET lock_timeout = %1").arg(wartezeit));
         } else {
             SqlAusfuehren(db, QStringLiteral("PRAGMA busy_timeout = %1").arg(wartezeit));
-            // Lists of 100,000 rows read their pages more than once; the 2 MB default cache is too small.
-            SqlAusfuehren(db, QStringLiteral("PRAGMA cache_size = -32768"));
-            // The first real read tells a corrupt or foreign file and a lock apart.
+            // The first real read tells a corrupt or foreign file and a lock apart; it comes before
+            // any pragma that reads the schema, which would only say "database is locked".
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
                 const QSqlError e = q.lastError();
                 if (IstGesperrt(e))
                     throw EQELError(GesperrtText(konf.Datenbank));
                 if (IstKeineDatenbank(e))
-                    throw EQELError(QStringLiteral("Die Datei ist keine Datenbank der Suite oder sie ist beschädigt:\n%1")
-                                        .arg(konf.Datenbank));
-                throw EQELError(QStringLiteral("Die Datenbank der Suite kann nicht gelesen werden:\n%1\n%2")
-                                    .arg(konf.Datenbank, FehlerText(e)));
+                    throw EDatenbankFehler(
+                        QStringLiteral("Die Datei ist keine Datenbank der Suite oder sie ist beschädigt:\n%1").arg(konf.Datenbank),
+                        Einzelheiten(e));
+                if (e.nativeErrorCode() == QLatin1String("14"))  // SQLITE_CANTOPEN: journal files out of reach
+                    throw EDatenbankFehler(SchreibgeschuetztText(konf.Datenbank), Einzelheiten(e));
+                throw EDatenbankFehler(
+                    QStringLiteral("Die Datenbank der Suite kann nicht gelesen werden:\n%1").arg(konf.Datenbank),
+                    Einzelheiten(e));
             }
+            // Lists of 100,000 rows read their pages more than once; the 2 MB default cache is too small.
+            SqlAusfuehren(db, QStringLiteral("PRAGMA cache_size = -32768"));
         }
     } catch (...) {
         db = QSqlDatabase();  // the handle must go before the connection is removed
@@ -201,18 +234,33 @@ void qel_datenbank::Verbinden(const TSuiteKonfiguration& konf, bool anlegen)
     }
 }
 
+// A write that is rolled back: SQLite opens a file it may not write read-only without a word, and
+// BEGIN alone writes nothing; only a changed page shows a read-only file or folder (an update to the
+// same value is skipped, so the value must really change).
 void qel_datenbank::SqliteSchreibzugriffPruefen(QSqlDatabase& db, const QString& name)
 {
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        const QSqlError e = q.lastError();
+    auto abgelehnt = [&name](const QSqlError& e) {
         if (IstGesperrt(e))
-            throw EQELError(GesperrtText(name));
-        throw EQELError(QStringLiteral("In die Datenbank der Suite kann nicht geschrieben werden:\n%1\n%2")
-                            .arg(name, FehlerText(e)));
-    }
+            return EDatenbankFehler(GesperrtText(name), Einzelheiten(e));
+        const QString code = e.nativeErrorCode();
+        if (code == QLatin1String("8") || code == QLatin1String("14"))  // SQLITE_READONLY, SQLITE_CANTOPEN
+            return EDatenbankFehler(SchreibgeschuetztText(name), Einzelheiten(e));
+        if (IstKeineDatenbank(e))
+            return EDatenbankFehler(BeschaedigtText(name), Einzelheiten(e));
+        return EDatenbankFehler(
+            QStringLiteral("In die Datenbank der Suite kann nicht geschrieben werden:\n%1").arg(name), Einzelheiten(e));
+    };
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        throw abgelehnt(q.lastError());
+    QSqlQuery probe(db);
+    const bool ok = probe.exec(QStringLiteral("UPDATE schema_version SET version = version + 1"));
+    const QSqlError e = probe.lastError();
+    probe.finish();
     QSqlQuery r(db);
     r.exec(QStringLiteral("ROLLBACK"));
+    if (!ok)
+        throw abgelehnt(e);
 }
 
 // Only for files already accepted as suite databases.
@@ -283,14 +331,14 @@ TTransaktion::TTransaktion()
             if (!db.transaction()) {
                 const QSqlError e = db.lastError();
                 if (FehlerArt(e, true) == TFehlerArt::Verbindung)
-                    throw EQELError(VerbindungText(g_datenbankName, e));
-                throw EQELError(QStringLiteral("Die Transaktion kann nicht begonnen werden: %1").arg(FehlerText(e)));
+                    throw EDatenbankFehler(VerbindungText(g_datenbankName), Einzelheiten(e));
+                throw EDatenbankFehler(kTransaktionText, Einzelheiten(e));
             }
             QSqlQuery anfang(db);
             if (!anfang.exec(QStringLiteral("SAVEPOINT qel_anfang"))) {
-                const QString grund = FehlerText(anfang.lastError());
+                const QString grund = Einzelheiten(anfang.lastError());
                 db.rollback();
-                throw EQELError(QStringLiteral("Die Transaktion kann nicht begonnen werden: %1").arg(grund));
+                throw EDatenbankFehler(kTransaktionText, grund);
             }
         } else {
             // IMMEDIATE takes the write lock at once: two workstations cannot both read a counter and
@@ -299,8 +347,9 @@ TTransaktion::TTransaktion()
             if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
                 if (IstGesperrt(q.lastError()))
                     throw EDatenbankKonflikt(GesperrtText(g_datenbankName));
-                throw EQELError(QStringLiteral("Die Transaktion kann nicht begonnen werden: %1")
-                                    .arg(FehlerText(q.lastError())));
+                if (FehlerArt(q.lastError(), false) == TFehlerArt::Schreibgeschuetzt)
+                    throw EDatenbankFehler(SchreibgeschuetztText(g_datenbankName), Einzelheiten(q.lastError()));
+                throw EDatenbankFehler(kTransaktionText, Einzelheiten(q.lastError()));
             }
         }
     }
@@ -349,11 +398,11 @@ void TTransaktion::Commit()
     QString grund;
     if (TSuiteDatenbank::IstPostgres()) {
         ok = db.commit();
-        grund = FehlerText(db.lastError());
+        grund = Einzelheiten(db.lastError());
     } else {
         QSqlQuery q(db);
         ok = q.exec(QStringLiteral("COMMIT"));
-        grund = FehlerText(q.lastError());
+        grund = Einzelheiten(q.lastError());
     }
     if (!ok) {
         // A failed COMMIT has ended the transaction on PostgreSQL; SQLite keeps it open for the rollback.
@@ -362,7 +411,9 @@ void TTransaktion::Commit()
             --g_transaktionsTiefe;
             g_transaktionAbgebrochen = false;
         }
-        throw EQELError(QStringLiteral("Die Änderungen konnten nicht gespeichert werden: %1").arg(grund));
+        throw EDatenbankFehler(QStringLiteral("Die Änderungen konnten nicht gespeichert werden. Die Einzelheiten stehen "
+                                              "im Fehlerprotokoll."),
+                               grund);
     }
     m_offen = false;
     --g_transaktionsTiefe;

@@ -32,8 +32,8 @@ void ausfuehren(const QString& sql)
 {
     QSqlQuery q(qel_Verbindung());
     if (!q.exec(sql))
-        throw EQELError(QStringLiteral("Die Rechte in der Datenbank können nicht eingerichtet werden:\n%1")
-                            .arg(q.lastError().databaseText().trimmed()));
+        throw EDatenbankFehler(QStringLiteral("Die Rechte in der Datenbank können nicht eingerichtet werden."),
+                               qel_datenbank::Einzelheiten(q.lastError(), sql));
 }
 
 QString gruppenRolle()

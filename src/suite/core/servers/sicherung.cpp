@@ -71,7 +71,7 @@ int sqliteKopiePruefen(const QString& pfad)
     db.setDatabaseName(pfad);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!db.open())
-        throw EQELError(QStringLiteral("Die Sicherung kann nicht geöffnet werden:\n%1\n%2").arg(pfad, FehlerText(db.lastError())));
+        throw EDatenbankFehler(QStringLiteral("Die Sicherung kann nicht geöffnet werden:\n%1").arg(pfad), Einzelheiten(db.lastError()));
     {
         QSqlQuery q(db);
         QStringList befund;
@@ -163,17 +163,18 @@ TSicherungInfo sqliteSichern(const TSuiteKonfiguration& k, const QString& ziel)
         // either whole or not at all.
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(k.WartezeitMs > 0 ? k.WartezeitMs : 10000));
         if (!db.open())
-            throw EQELError(QStringLiteral("Die Datenbank der Suite kann nicht geöffnet werden:\n%1\n%2")
-                                .arg(k.Datenbank, FehlerText(db.lastError())));
+            throw EDatenbankFehler(QStringLiteral("Die Datenbank der Suite kann nicht geöffnet werden:\n%1")
+                                .arg(k.Datenbank), Einzelheiten(db.lastError()));
         QSqlQuery q(db);
         q.prepare(QStringLiteral("VACUUM INTO ?"));
         q.addBindValue(zwischen.Name());
         if (!q.exec()) {
             if (IstGesperrt(q.lastError()))
                 throw EQELError(GesperrtText(k.Datenbank));
-            throw EQELError(QStringLiteral("Die Sicherung kann nicht geschrieben werden (Datenträger voll oder "
-                                           "schreibgeschützt?):\n%1\n%2")
-                                .arg(ziel, FehlerText(q.lastError())));
+            throw EDatenbankFehler(QStringLiteral("Die Sicherung kann nicht geschrieben werden (Datenträger voll oder "
+                                                  "schreibgeschützt?):\n%1")
+                                       .arg(ziel),
+                                   Einzelheiten(q.lastError()));
         }
     }
     TSicherungInfo info;
@@ -193,8 +194,8 @@ void sqliteEinspielen(const TSuiteKonfiguration& k, const QString& quelle)
     zdb.setDatabaseName(k.Datenbank);
     zdb.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
     if (!zdb.open())
-        throw EQELError(QStringLiteral("Die Datenbank der Suite kann nicht geöffnet werden:\n%1\n%2")
-                            .arg(k.Datenbank, FehlerText(zdb.lastError())));
+        throw EDatenbankFehler(QStringLiteral("Die Datenbank der Suite kann nicht geöffnet werden:\n%1")
+                            .arg(k.Datenbank), Einzelheiten(zdb.lastError()));
     {
         // Every open connection of a workstation holds a shared lock on a database in WAL mode, so the
         // exclusive lock is only granted when no program of the suite has it open.
@@ -205,8 +206,8 @@ void sqliteEinspielen(const TSuiteKonfiguration& k, const QString& quelle)
                     throw EQELError(gesperrtText(k.Datenbank));
                 if (IstKeineDatenbank(q.lastError()))
                     break;  // a damaged database may be replaced; the backup itself is checked
-                throw EQELError(QStringLiteral("Die Datenbank der Suite kann nicht gesperrt werden:\n%1\n%2")
-                                    .arg(k.Datenbank, FehlerText(q.lastError())));
+                throw EDatenbankFehler(QStringLiteral("Die Datenbank der Suite kann nicht gesperrt werden:\n%1")
+                                    .arg(k.Datenbank), Einzelheiten(q.lastError()));
             }
         }
     }
@@ -356,12 +357,12 @@ TSicherungInfo pgWiederherstellen(const TSuiteKonfiguration& k, const QString& q
         QSqlDatabase db = v.Db();
         PostgresParameter(db, k, k.Datenbank);
         if (!db.open())
-            throw EQELError(VerbindungText(k.Datenbank, db.lastError()));
+            throw EDatenbankFehler(VerbindungText(k.Datenbank), Einzelheiten(db.lastError()));
         QSqlQuery q(db);
         if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
                                    "AND pid <> pg_backend_pid()"))
             || !q.next())
-            throw EQELError(QStringLiteral("Die Sitzungen der Datenbank können nicht gelesen werden: %1").arg(FehlerText(q.lastError())));
+            throw EDatenbankFehler(QStringLiteral("Die Sitzungen der Datenbank können nicht gelesen werden."), Einzelheiten(q.lastError()));
         if (q.value(0).toInt() > 0)
             throw EQELError(gesperrtText(k.Datenbank));
     }
