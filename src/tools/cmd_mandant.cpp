@@ -23,6 +23,9 @@ void mandantOptionen(TBefehlsZeile& z)
              QStringLiteral("N"));
     z.Option({QStringLiteral("konto-gebuehren")}, QStringLiteral("Erlöskonto für Mahngebühren."), QStringLiteral("KONTO"));
     z.Option({QStringLiteral("konto-zinsen")}, QStringLiteral("Erlöskonto für Verzugszinsen."), QStringLiteral("KONTO"));
+    z.Option({QStringLiteral("mail-name")}, QStringLiteral("Absendername der Mahnungen per E-Mail."), QStringLiteral("TEXT"));
+    z.Option({QStringLiteral("mail-adresse")}, QStringLiteral("Absenderadresse der Mahnungen per E-Mail (leer: keine)."),
+             QStringLiteral("ADRESSE"));
 }
 
 void mandantUebernehmen(const TBefehlsZeile& z, TMandantStamm& m)
@@ -38,6 +41,10 @@ void mandantUebernehmen(const TBefehlsZeile& z, TMandantStamm& m)
     m.Sachkontenlaenge = z.Ganzzahl(QStringLiteral("sachkontenlaenge"), 4, 8, m.Sachkontenlaenge);
     m.KontoGebuehren = z.Ganzzahl(QStringLiteral("konto-gebuehren"), 0, 99999999, m.KontoGebuehren);
     m.KontoZinsen = z.Ganzzahl(QStringLiteral("konto-zinsen"), 0, 99999999, m.KontoZinsen);
+    if (z.Gesetzt(QStringLiteral("mail-name")))
+        m.MailAbsenderName = z.Wert(QStringLiteral("mail-name"));
+    if (z.Gesetzt(QStringLiteral("mail-adresse")))
+        m.MailAbsenderAdresse = z.Wert(QStringLiteral("mail-adresse"));
     LogoUebernehmen(z, m.Org, QStringLiteral("MANDANT%1").arg(m.Nr));
 }
 
@@ -107,6 +114,8 @@ int mandantShow(const TAdminAufruf& a)
         FeldZeigen(QStringLiteral("Konto Mahngebühren"), QString::number(m.KontoGebuehren));
     if (m.KontoZinsen)
         FeldZeigen(QStringLiteral("Konto Verzugszinsen"), QString::number(m.KontoZinsen));
+    if (!m.MailAbsenderAdresse.isEmpty())
+        FeldZeigen(QStringLiteral("Mail-Absender"), QStringLiteral("%1 <%2>").arg(m.MailAbsenderName, m.MailAbsenderAdresse));
     return kOk;
 }
 

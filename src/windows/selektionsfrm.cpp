@@ -115,6 +115,7 @@ void TfrmSelektion::aufbauen()
     knoepfe->addWidget(btnClose);
     for (TResBitBtn* b : {btnAnzeigen, btnSuchen, btnLoeschen, btnClose})
         b->setMinimumWidth(110);
+    Mail_Aufbauen(knoepfe);
 
     auto* kopf = new QGridLayout;
     kopf->setHorizontalSpacing(6);

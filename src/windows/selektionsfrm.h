@@ -9,6 +9,8 @@
 #include "suite/core/servers/interfaces.h"
 #include "suite/ui/vtvrlist.h"
 
+class QHBoxLayout;
+
 class TfrmSelektion : public TQELForm {
     Q_OBJECT
 public:
@@ -61,6 +63,7 @@ public:
     TResBitBtn* btnSuchen;
     TResBitBtn* btnLoeschen;
     TResBitBtn* btnClose;
+    TResBitBtn* btnMailSenden;
     TMandDialog dlgMandant;
     TGpSuchDialog dlgGepSuche;
     TCalendarDialog dlgKalender;
@@ -90,6 +93,10 @@ public:
     void Suche_Belegnummer(bool MitMeldung);
     void Mahnung_Betrachten(bool ErsteZeile);
 
+    // --- dunning mails (selektionsfrm_mail.cpp)
+    void btnMailSendenClick();
+    void Mahnungen_Erneut_Senden();
+
 protected:
     void FormCreate();
     void FormShow() override;
@@ -98,6 +105,7 @@ protected:
 
 private:
     void aufbauen();
+    void Mail_Aufbauen(QHBoxLayout* knoepfe);
 
     IQEL_MahnungEditServerRef FMahnungEditServer;
     TIntPair FSelectedMandant;

@@ -92,6 +92,8 @@ public:
     virtual int Spalte_M_LfdNr() = 0;
     virtual int Spalte_M_WirtschaftsJahr() = 0;
     virtual int Spalte_M_RNr() = 0;
+    // Whether and when the dunning was mailed, or why the last attempt failed; empty when never tried.
+    virtual int Spalte_M_Email() = 0;
     virtual bool Mahnung_Abfragen(const TIntPair& mahnungsId) = 0;
     virtual TVRList* Positionen_Liste() = 0;
     virtual int PosSpalte_BelegNr() = 0;

@@ -39,6 +39,7 @@ public:
     int Spalte_M_LfdNr() override;
     int Spalte_M_WirtschaftsJahr() override;
     int Spalte_M_RNr() override;
+    int Spalte_M_Email() override;
     bool Mahnung_Abfragen(const TIntPair& mahnungsId) override;
     TVRList* Positionen_Liste() override;
     int PosSpalte_BelegNr() override;

@@ -4,6 +4,7 @@
 #include "database_intern.h"
 
 #include <QHash>
+#include <QSet>
 #include <optional>
 #include <algorithm>
 
@@ -23,6 +24,7 @@ enum : int {
     mlLfdNr,
     mlWirtschaftsJahr,
     mlRNr,
+    mlEmail,
     mlSpaltenAnzahl
 };
 
@@ -46,6 +48,7 @@ const TVRSpalte kListenSpalten[mlSpaltenAnzahl] = {
     {"GeschäftspartnerNr", CVR_Text, false, false}, {"OrganisationsNr", CVR_Text, false, false},
     {"Berücksichtigt bis", CVR_Date, false, false}, {"Lfd. Nr.", CVR_Integer, false, false},
     {"Wirtschaftsjahr", CVR_Integer, false, false}, {"Rechnernummer", CVR_Integer, false, false},
+    {"E-Mail", CVR_Text, false, true},
 };
 
 const TVRSpalte kPositionsSpalten[mpSpaltenAnzahl] = {
@@ -150,11 +153,35 @@ QHash<quint64, QString> partnerNamen(const TIntPair& mandant)
     return namen;
 }
 
+// Whether and when each dunning of the client was mailed: an accepted mail counts over failed attempts,
+// otherwise the latest failure tells why.
+QHash<quint64, QString> versandStand(const TIntPair& mandant)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT mahnung_rnr, mahnung_lnr, zeit, angenommen, meldung FROM mahnung_versand "
+                                 "WHERE mandant_rnr = ? AND mandant_lnr = ? ORDER BY zeit, rnr, lnr"));
+    q.Bind({mandant.RNr, mandant.LNr}).Exec();
+    QHash<quint64, QString> stand;
+    QSet<quint64> versendet;
+    while (q.Next()) {
+        const quint64 key = schluessel(q.Int(0), q.Int(1));
+        const QString zeit = qel_ToQDateTime(q.Double(2)).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+        if (q.Int(3) != 0) {
+            if (!versendet.contains(key))
+                stand.insert(key, QStringLiteral("versendet am %1").arg(zeit));
+            versendet.insert(key);
+        } else if (!versendet.contains(key)) {
+            stand.insert(key, QStringLiteral("nicht versendet (%1): %2").arg(zeit, q.Text(4)));
+        }
+    }
+    return stand;
+}
+
 void mahnungenLesen(TVRList& liste, const TIntPair& mandant, const std::optional<QString>& waehrung,
                     const QString& bedingung, const QVariantList& werte)
 {
     const QHash<quint64, TPosSumme> summen = positionsSummen(waehrung, bedingung, werte);
     const QHash<quint64, QString> namen = partnerNamen(mandant);
+    const QHash<quint64, QString> versand = versandStand(mandant);
     liste.Reserve(liste.GetRowCount() + int(summen.size()));  // one row per dunning with positions
     TSqlAbfrage q(QStringLiteral(
                       "SELECT m.rnr, m.lnr, m.mahnungsdatum, m.mahnungstext, m.beleg_lfdnr, m.wirtschaftsjahr, "
@@ -182,6 +209,7 @@ void mahnungenLesen(TVRList& liste, const TIntPair& mandant, const std::optional
         zeile[mlLfdNr] = qint64(lfd);
         zeile[mlWirtschaftsJahr] = qint64(wj);
         zeile[mlRNr] = qint64(rnr);
+        zeile[mlEmail] = versand.value(schluessel(q.Int(0), q.Int(1)));
         liste.RowAdd(std::move(zeile));
     }
 }
@@ -261,6 +289,7 @@ int TMahnungEditServer::Spalte_Beruecksichtigt() { return mlBeruecksichtigt; }
 int TMahnungEditServer::Spalte_M_LfdNr() { return mlLfdNr; }
 int TMahnungEditServer::Spalte_M_WirtschaftsJahr() { return mlWirtschaftsJahr; }
 int TMahnungEditServer::Spalte_M_RNr() { return mlRNr; }
+int TMahnungEditServer::Spalte_M_Email() { return mlEmail; }
 
 bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair& mahnungsId)
 {

@@ -55,7 +55,8 @@ bool TMahnungEditServer::Textbausteine_Abfragen()
         m_textbausteine->ColumnsAdd(spalten);
     }
     m_textbausteine->RowsClear();
-    TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr, kurztext, text FROM textbaustein"));
+    // The e-mail's own blocks are not letter texts.
+    TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr, kurztext, text FROM textbaustein WHERE art = 'BRIEF'"));
     q.Query().setForwardOnly(true);
     q.Exec();
     std::vector<TTextbaustein> bausteine;

@@ -220,6 +220,15 @@ QVector<TFeldFehler> mandantPruefen(const TMandantStamm& m)
         f.append({QStringLiteral("Konto Mahngebühren"), QStringLiteral("passt nicht zur Sachkontenlänge %1").arg(m.Sachkontenlaenge)});
     if (m.KontoZinsen < 0 || m.KontoZinsen > maxKonto)
         f.append({QStringLiteral("Konto Verzugszinsen"), QStringLiteral("passt nicht zur Sachkontenlänge %1").arg(m.Sachkontenlaenge)});
+    if (const QString t = Stammdaten_TextFehler(m.MailAbsenderName, 120); !t.isEmpty())
+        f.append({QStringLiteral("Mail-Absendername"), t});
+    if (const QString t = Stammdaten_TextFehler(m.MailAbsenderAdresse, 120); !t.isEmpty())
+        f.append({QStringLiteral("Mail-Absenderadresse"), t});
+    else if (!m.MailAbsenderAdresse.isEmpty() && !emailGueltig(m.MailAbsenderAdresse))
+        f.append({QStringLiteral("Mail-Absenderadresse"),
+                  QStringLiteral("\"%1\" ist keine E-Mail-Adresse").arg(m.MailAbsenderAdresse)});
+    else if (m.MailAbsenderAdresse.isEmpty() && !m.MailAbsenderName.isEmpty())
+        f.append({QStringLiteral("Mail-Absenderadresse"), QStringLiteral("fehlt zum Absendernamen")});
     return f;
 }
 
@@ -229,6 +238,8 @@ void mandantSchreiben(const TMandantStamm& roh, bool neu)
     TMandantStamm m = roh;
     m.Org = normal(m.Org);
     m.Name = m.Name.trimmed().isEmpty() ? m.Org.Name1 : m.Name.trimmed();
+    m.MailAbsenderName = m.MailAbsenderName.trimmed();
+    m.MailAbsenderAdresse = m.MailAbsenderAdresse.trimmed();
     pruefen(mandantPruefen(m), QStringLiteral("Der Mandant %1").arg(m.Nr));
     TTransaktion t;
     logoPruefen(m.Org);
@@ -248,15 +259,16 @@ void mandantSchreiben(const TMandantStamm& roh, bool neu)
             .Bind({id.RNr, id.LNr, m.Nr, m.Name, orge.RNr, orge.LNr})
             .Exec();
     TSqlAbfrage(QStringLiteral("UPDATE mandant SET name = ?, zahlungsziel_tage = ?, datev_berater = ?, datev_mandant = ?, "
-                               "sachkontenlaenge = ?, konto_gebuehren = ?, konto_zinsen = ? WHERE rnr = ? AND lnr = ?"))
+                               "sachkontenlaenge = ?, konto_gebuehren = ?, konto_zinsen = ?, mail_absender_name = ?, "
+                               "mail_absender_adresse = ? WHERE rnr = ? AND lnr = ?"))
         .Bind({m.Name, m.ZahlungszielTage, m.DatevBerater, m.DatevMandant, m.Sachkontenlaenge, m.KontoGebuehren,
-               m.KontoZinsen, id.RNr, id.LNr})
+               m.KontoZinsen, m.MailAbsenderName, m.MailAbsenderAdresse, id.RNr, id.LNr})
         .Exec();
     t.Commit();
 }
 
 const char* const kMandantSpalten = "rnr, lnr, nr, name, orge_rnr, orge_lnr, zahlungsziel_tage, datev_berater, datev_mandant, "
-                                    "sachkontenlaenge, konto_gebuehren, konto_zinsen";
+                                    "sachkontenlaenge, konto_gebuehren, konto_zinsen, mail_absender_name, mail_absender_adresse";
 
 // The organisation's key goes to orge: it is read after the row loop (PostgreSQL runs one query at a time).
 TMandantStamm mandantAusZeile(TSqlAbfrage& q, TIntPair& orge)
@@ -272,6 +284,8 @@ TMandantStamm mandantAusZeile(TSqlAbfrage& q, TIntPair& orge)
     m.Sachkontenlaenge = q.Int(9);
     m.KontoGebuehren = q.Int(10);
     m.KontoZinsen = q.Int(11);
+    m.MailAbsenderName = q.Text(12);
+    m.MailAbsenderAdresse = q.Text(13);
     return m;
 }
 

@@ -29,6 +29,9 @@ struct TMandantStamm {
     int Sachkontenlaenge = 4;
     int KontoGebuehren = 0;
     int KontoZinsen = 0;
+    // Sender of dunning letters by e-mail; both empty: the client sends none.
+    QString MailAbsenderName;
+    QString MailAbsenderAdresse;
 };
 
 struct TFilialeStamm {
