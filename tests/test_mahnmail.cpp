@@ -1,5 +1,6 @@
 // Dunning mails of booked dunnings: a run against the loopback server with partners whose address is
 // missing, malformed or refused, the proof in the database, the list's column, sending again, dry runs.
+#include "selektionsfrm.h"
 #include "suite/core/servers/database_intern.h"
 #include "suite/core/servers/mahnversandserver.h"
 #include "suite/core/servers/servermeldung.h"
@@ -19,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -240,4 +242,57 @@ TEST_F(MahnMail, MailTextIsABlockOfItsOwnKindAndTheSenderIsCheckedByTheServer)
     Stammdaten_MandantAendern(ms);
     ASSERT_TRUE(Stammdaten_MandantLesen(1, ms));
     EXPECT_EQ(ms.MailAbsenderAdresse, QStringLiteral("mahnung@mueller.de"));
+}
+
+// --- the dunning list ---------------------------------------------------------------------------------
+
+TEST_F(MahnMail, ClerkSendsAFailedDunningAgainFromTheListWithF11AndSeesItMailed)
+{
+    {
+        TSmtpTestServer::TVerhalten v;
+        v.AbgelehnteEmpfaenger = {"weg@delta.de"};
+        TSmtpTestServer server(v);
+        TMahnMailLauf lauf(konf(server.Port()));
+        for (const TIntPair& id : {ids[0], ids[3]})
+            lauf.Senden(lauf.Daten(id), kPdf);
+    }
+    TSqlAbfrage(QStringLiteral("UPDATE geschaeftspartner SET mahn_email = 'neu@delta.de' WHERE name = 'Delta Dübel OHG'")).Exec();
+    TSmtpTestServer server;
+    konf(server.Port()).Speichern(suite.EinstellungsDatei());
+
+    TfrmSelektion f;
+    f.SetSelectedMandant(mandant.Id);
+    f.SetSelectedMandant_Bez(mandant.Name);
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    QTest::keyClick(&f, Qt::Key_F4);
+    TVTVRList* vt = f.vtMahnungen;
+    const int email = f.MahnungEditServer()->Spalte_M_Email();
+    auto zeileVon = [&](const QString& name) -> TVirtualNode* {
+        for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))
+            if (vt->GetCellValueAsString(n, f.MahnungEditServer()->Spalte_M_GepName()) == name)
+                return n;
+        return nullptr;
+    };
+    ASSERT_NE(zeileVon(QStringLiteral("Delta Dübel OHG")), nullptr);
+    EXPECT_TRUE(vt->GetCellValueAsString(zeileVon(QStringLiteral("Delta Dübel OHG")), email).startsWith(QStringLiteral("nicht versendet")));
+    EXPECT_TRUE(vt->GetColumnVisible(email));
+
+    // An already mailed dunning is not sent twice.
+    vt->SetSelected(zeileVon(QStringLiteral("Alpha Getränke GmbH")), true);
+    QTest::keyClick(&f, Qt::Key_F11);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !umg.Recorder->Meldungen.empty(); }, 5000));
+    EXPECT_TRUE(umg.Recorder->Meldungen.back().Text.contains(QStringLiteral("wurde bereits am 08.12.2026 10:30 an „buchhaltung@alpha.de“ versendet.")));
+    umg.Recorder->Leeren();
+
+    vt->SetSelected(zeileVon(QStringLiteral("Delta Dübel OHG")), true);
+    QTest::keyClick(&f, Qt::Key_F11);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !umg.Recorder->Meldungen.empty(); }, 5000));
+    EXPECT_EQ(umg.Recorder->Meldungen.back().Nr, 997);
+    EXPECT_TRUE(umg.Recorder->Meldungen.back().Text.endsWith(QStringLiteral("Die E-Mail an „neu@delta.de“ wurde vom Mailserver angenommen.")))
+        << umg.Recorder->Meldungen.back().Text.toStdString();
+    ASSERT_EQ(server.Nachrichten().size(), 1);
+    EXPECT_EQ(vt->GetCellValueAsString(zeileVon(QStringLiteral("Delta Dübel OHG")), email),
+              QStringLiteral("versendet am 08.12.2026 10:30"));
 }
