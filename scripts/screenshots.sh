@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Remakes the guides' pictures in docs/bilder from a fresh demo database: the program's windows under
-# Xvfb and the first page of a dunning letter. Run after changing a window or the letter layout.
+# Xvfb, the first page of a dunning letter and the three pages of a longer one. Run after changing a
+# window or the letter layout.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -21,6 +22,11 @@ xvfb-run -a -s "-screen 0 1400x1000x24" "$BUILD_DIR/docs/bilder/mahnwesen_bilder
 for f in "$tmp"/bilder/*.png; do
   cp "$f" "$ZIEL/"
 done
+# The walk's letter, and the letter over three pages made after it.
 brief=$(ls "$tmp"/bilder/pdf/*.pdf | head -n 1)
 pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$brief" "$ZIEL/brief"
+lang=$(ls "$tmp"/bilder/pdf/*.pdf | tail -n 1)
+for s in 1 2 3; do
+  pdftoppm -png -r 50 -f "$s" -l "$s" -singlefile "$lang" "$ZIEL/brief_seite$s"
+done
 ls -1 "$ZIEL"/*.png

@@ -13,7 +13,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -127,6 +129,61 @@ inline QString pdfText(const QString& datei)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// A word of a PDF page with its box in millimetres from the sheet's top left corner.
+struct TPdfWort {
+    int Seite = 0;
+    QString Text;
+    double Links = 0, Oben = 0, Rechts = 0, Unten = 0;
+};
+
+inline QVector<TPdfWort> pdfWoerter(const QString& datei)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                                          datei, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    const QString xml = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression marke(QStringLiteral(
+        "<page |<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    QVector<TPdfWort> woerter;
+    int seite = 0;
+    const double mm = 25.4 / 72.0;
+    for (auto it = marke.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith(QLatin1String("<page"))) {
+            ++seite;
+            continue;
+        }
+        QString text = m.captured(5);
+        text.replace(QLatin1String("&lt;"), QLatin1String("<")).replace(QLatin1String("&gt;"), QLatin1String(">"));
+        text.replace(QLatin1String("&quot;"), QLatin1String("\"")).replace(QLatin1String("&amp;"), QLatin1String("&"));
+        woerter.append({seite, text, m.captured(1).toDouble() * mm, m.captured(2).toDouble() * mm,
+                        m.captured(3).toDouble() * mm, m.captured(4).toDouble() * mm});
+    }
+    return woerter;
+}
+
+// The first word of the page with this text, or an empty word.
+inline TPdfWort pdfWort(const QVector<TPdfWort>& woerter, const QString& text, int seite = 1)
+{
+    for (const TPdfWort& w : woerter)
+        if (w.Seite == seite && w.Text == text)
+            return w;
+    return TPdfWort();
+}
+
+// One page as a grey picture.
+inline QImage pdfSeiteAlsBild(const QString& datei, int seite, int dpi)
+{
+    QTemporaryDir ordner;
+    const QString ziel = ordner.filePath(QStringLiteral("seite"));
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                                                   QString::number(seite), QStringLiteral("-l"), QString::number(seite),
+                                                   QStringLiteral("-gray"), QStringLiteral("-png"),
+                                                   QStringLiteral("-singlefile"), datei, ziel});
+    return QImage(ziel + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
+}
+
 inline int pdfSeiten(const QString& datei)
 {
     QProcess p;
@@ -153,6 +210,11 @@ public:
                                       QStringLiteral("0421 123451"), QStringLiteral("p.lindner@testmandant.de"));
         briefkopf(orge, QString(), QStringLiteral("Am Markt 1"), QStringLiteral("28195"), QStringLiteral("Bremen"),
                   QStringLiteral("LOGO-ZENTRALE"), kontaktZentrale);
+        TSqlAbfrage(QStringLiteral("UPDATE organisation SET geschaeftsfuehrer = 'Petra Lindner, Uwe Sommer', "
+                                   "registergericht = 'Amtsgericht Bremen', registernummer = 'HRB 24680' "
+                                   "WHERE rnr = ? AND lnr = ?"))
+            .Bind({orge.RNr, orge.LNr})
+            .Exec();
         orgeNord = filiale(mandant.Id, 1, mandant.Name);
         kontaktNord = mitarbeiter(orgeNord, QStringLiteral("Herr"), QStringLiteral("Jan"), QStringLiteral("Hansen"),
                                   QStringLiteral("040 987650"), QStringLiteral("j.hansen@testmandant.de"));

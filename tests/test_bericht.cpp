@@ -8,6 +8,7 @@
 #include "suite/core/servers/printeditserver.h"
 #include "support/umgebung.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
@@ -441,6 +442,253 @@ TEST_F(Bericht, TemplatesAndPicturesAreReadOnlyFromInsideTheReportFolder)
     EXPECT_EQ(seitenMit(QStringLiteral("file://") + draussen + QStringLiteral("/hoch.png")), 1);
     EXPECT_EQ(seitenMit(QStringLiteral("../draussen/hoch.png")), 1);
     EXPECT_EQ(seitenMit(QStringLiteral("unterordner/hoch.png")), 1);
+}
+
+// Positions on the sheet, read back from the PDF: DIN 5008 form B.
+TEST_F(Bericht, FormBZonesStandWhereTheFormPutsThem)
+{
+    const int auftrag = auftragMit({{QStringLiteral("RE-2026-0815"), 1, 1190.0, 0, 0}}, kText);
+    const auto a = drucken(auftrag, QStringLiteral("Zahlungserinnerung"));
+    const auto w = pdfWoerter(a.Datei);
+    ASSERT_FALSE(w.isEmpty());
+    const double toleranz = 0.6;
+
+    // Letterhead above 45 mm; the return line ends at 62.7 mm, the recipient begins there, 5 mm into the field.
+    const TPdfWort kopf = pdfWort(w, QStringLiteral("Testmandant"));
+    EXPECT_LT(kopf.Unten, 45.0);
+    const TPdfWort ruecksende = pdfWort(w, QStringLiteral("Hafenstraße"));
+    EXPECT_LE(ruecksende.Unten, 62.7 + 0.2);
+    EXPECT_GT(ruecksende.Oben, 45.0 + 17.7 - 6);
+    const TPdfWort empfaenger = pdfWort(w, QStringLiteral("Alpha"));
+    EXPECT_NEAR(empfaenger.Links, 25.0, toleranz);
+    EXPECT_GE(empfaenger.Oben, 62.7 - 0.05);
+    EXPECT_LT(empfaenger.Oben, 64.5);
+    const TPdfWort ort = pdfWort(w, QStringLiteral("Bremen"));
+    EXPECT_NEAR(ort.Links, 25.0 + 0.1 + (pdfWort(w, QStringLiteral("28195")).Rechts - 25.0), 3.0);
+    EXPECT_LE(ort.Unten, 90.0);
+
+    // Information block from 125 mm left and 50 mm top, with the customer number and the clear label.
+    const TPdfWort info = pdfWort(w, QStringLiteral("Ihre"));
+    EXPECT_NEAR(info.Links, 125.0, toleranz);
+    EXPECT_GE(info.Oben, 50.0);
+    EXPECT_LT(info.Oben, 52.0);
+    const QString text = pdfText(a.Datei);
+    EXPECT_TRUE(text.contains(QStringLiteral("Zahlungseingang bis"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Zahlungen bis")));
+
+    // The body on its 25 mm line below the address field, never nearer than 20 mm to the right edge.
+    const TPdfWort betreff = pdfWort(w, QStringLiteral("Zahlungserinnerung"));
+    EXPECT_NEAR(betreff.Links, 25.0, toleranz);
+    EXPECT_GT(betreff.Oben, 90.0);
+    for (const TPdfWort& x : w)
+        if (x.Oben > 95.0) {
+            EXPECT_GE(x.Links, 25.0 - toleranz) << x.Text.toStdString();
+            EXPECT_LE(x.Rechts, 210.0 - 20.0 + 0.2) << x.Text.toStdString();
+        }
+
+    // Fold marks at 105 and 210 mm, the hole mark at 148.5 mm, at the left edge and nowhere else there.
+    const QImage seite = pdfSeiteAlsBild(a.Datei, 1, 200);
+    ASSERT_FALSE(seite.isNull());
+    auto dunkel = [&](double xMm, double yMm) {
+        const int x = int(xMm / 25.4 * 200), y0 = int(yMm / 25.4 * 200);
+        for (int y = y0 - 2; y <= y0 + 2; ++y)
+            if (qGray(seite.pixel(x, y)) < 200)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(dunkel(6, 105.0));
+    EXPECT_TRUE(dunkel(6, 210.0));
+    EXPECT_TRUE(dunkel(10, 148.5));
+    EXPECT_FALSE(dunkel(10, 105.0));  // the hole mark is the longer one
+    EXPECT_FALSE(dunkel(6, 120.0));
+    EXPECT_FALSE(dunkel(6, 180.0));
+}
+
+TEST_F(Bericht, LaterPagesHaveNoLetterheadButAShortHeader)
+{
+    std::vector<TPos> viele;
+    for (int i = 1; i <= 500; ++i)
+        viele.push_back({QStringLiteral("RE-%1").arg(10000 + i), 2, 10.0, 1.0, 0.1});
+    const auto a = drucken(auftragMit(viele, kText), QStringLiteral("Mahnung"));
+    ASSERT_GE(a.Seiten, 10);
+    const auto w = pdfWoerter(a.Datei);
+    const QString text = pdfText(a.Datei);
+    // Every invoice once, the table head on every page, the total of all 500 rows.
+    for (int i : {1, 250, 500})
+        EXPECT_EQ(text.count(QStringLiteral("RE-%1").arg(10000 + i)), 1) << i;
+    EXPECT_EQ(text.count(QStringLiteral("Mahngebühr")), a.Seiten);
+    EXPECT_TRUE(text.contains(QStringLiteral("5.550,00 EUR")));
+    for (int s = 2; s <= a.Seiten; ++s) {
+        double oben = 1000;
+        for (const TPdfWort& x : w)
+            if (x.Seite == s)
+                oben = std::min(oben, x.Oben);
+        // Neither letterhead nor address: the page starts with its header at the top margin.
+        EXPECT_GE(oben, 19.0) << s;
+        EXPECT_LT(oben, 25.0) << s;
+        EXPECT_TRUE(pdfWort(w, QStringLiteral("Kundennummer"), s).Text.isEmpty()) << s;
+        EXPECT_FALSE(pdfWort(w, QStringLiteral("Mahngebühr"), s).Text.isEmpty()) << s;
+    }
+    EXPECT_FALSE(pdfWort(w, QStringLiteral("Kundennummer"), 1).Text.isEmpty());
+}
+
+TEST(Briefanrede, NamesWomanAndManElseEveryone)
+{
+    EXPECT_EQ(qel_Briefanrede(QStringLiteral("Frau"), QStringLiteral("Franke")), QStringLiteral("Sehr geehrte Frau Franke,"));
+    EXPECT_EQ(qel_Briefanrede(QStringLiteral("Herr"), QStringLiteral("Becker")), QStringLiteral("Sehr geehrter Herr Becker,"));
+    EXPECT_EQ(qel_Briefanrede(QStringLiteral(" herrn "), QStringLiteral(" von  Bülow ")),
+              QStringLiteral("Sehr geehrter Herr von Bülow,"));
+    EXPECT_EQ(qel_Briefanrede(QStringLiteral("Frau Dr."), QStringLiteral("Roth")), QStringLiteral("Sehr geehrte Frau Dr. Roth,"));
+    const QString alle = QStringLiteral("Sehr geehrte Damen und Herren,");
+    EXPECT_EQ(qel_Briefanrede(QStringLiteral("Frau"), QString()), alle);
+    EXPECT_EQ(qel_Briefanrede(QString(), QStringLiteral("Franke")), alle);
+    EXPECT_EQ(qel_Briefanrede(QStringLiteral("Firma"), QStringLiteral("Franke")), alle);
+    EXPECT_EQ(qel_Briefanrede(QStringLiteral("Frauke"), QStringLiteral("Franke")), alle);
+}
+
+TEST(BriefTextTeilen, AtTheMarkElseBeforeTheClosingElseAtTheEnd)
+{
+    using P = QPair<QString, QString>;
+    EXPECT_EQ(qel_BriefTextTeilen(QStringLiteral("A\n#Aufstellung\nB #Aufstellung")), P(QStringLiteral("A\n"), QStringLiteral("\nB ")));
+    EXPECT_EQ(qel_BriefTextTeilen(QStringLiteral("A\r\n\r\nMit freundlichen Grüßen\r\nX")),
+              P(QStringLiteral("A\r\n\r\n"), QStringLiteral("Mit freundlichen Grüßen\r\nX")));
+    // Only a closing at the start of a line counts, and the last one.
+    EXPECT_EQ(qel_BriefTextTeilen(QStringLiteral("Wir senden freundliche Grüße nach.\\nBeste Grüße")),
+              P(QStringLiteral("Wir senden freundliche Grüße nach.\\n"), QStringLiteral("Beste Grüße")));
+    EXPECT_EQ(qel_BriefTextTeilen(QStringLiteral("Nur Text.")), P(QStringLiteral("Nur Text."), QString()));
+}
+
+// The debtor's contact person gives the salutation; the placeholders are filled per letter and the
+// table stands where the text marks it, or before the closing.
+TEST_F(Bericht, PlaceholdersAndTheTablesPlaceInTheLetter)
+{
+    const int auftrag = auftragMit({{QStringLiteral("RE-1"), 2, 100.0, 5.0, 1.0}, {QStringLiteral("RE-2"), 1, 50.0, 0, 0}},
+                                   QStringLiteral("#Anrede\r\n\r\nbitte zahlen Sie #Gesamtbetrag bis zum #Zahlungsziel.\r\n"
+                                                  "#Aufstellung\r\nNach der Tabelle.\r\n\r\nMit freundlichen Grüßen"));
+    const QString text = pdfText(drucken(auftrag, QStringLiteral("Mahnung")).Datei);
+    const int anrede = text.indexOf(QStringLiteral("Sehr geehrter Herr Becker,"));
+    const int betrag = text.indexOf(QStringLiteral("bitte zahlen Sie 156,00 EUR bis zum 22.12.2026."));
+    const int tabelle = text.indexOf(QStringLiteral("Aufstellung der offenen Rechnungen"));
+    const int nach = text.indexOf(QStringLiteral("Nach der Tabelle."));
+    const int gruss = text.indexOf(QStringLiteral("Mit freundlichen Grüßen"));
+    EXPECT_TRUE(anrede >= 0 && anrede < betrag && betrag < tabelle && tabelle < nach && nach < gruss) << text.toStdString();
+    EXPECT_FALSE(text.contains(QLatin1Char('#'))) << text.toStdString();
+
+    // No mark: the table comes before the closing formula, whose company name follows it.
+    const QString ohne = pdfText(drucken(auftragMit({{QStringLiteral("RE-3"), 1, 10.0, 0, 0}}, kText),
+                                         QStringLiteral("Zahlungserinnerung"))
+                                     .Datei);
+    EXPECT_LT(ohne.indexOf(QStringLiteral("Aufstellung der offenen Rechnungen")), ohne.indexOf(QStringLiteral("Mit freundlichen")));
+    EXPECT_LT(ohne.indexOf(QStringLiteral("noch offen sind")), ohne.indexOf(QStringLiteral("Aufstellung der offenen")));
+}
+
+TEST_F(Bericht, ContactPersonsWithoutNameOrSalutation)
+{
+    const TIntPair orge = orgeDesPartners(alpha);
+    auto kontaktSetzen = [&](const QString& anrede, const QString& vorname, const QString& nachname) {
+        TSqlAbfrage(QStringLiteral("UPDATE mitarbeiter SET anrede = ?, vorname = ?, nachname = ? WHERE rnr = ? AND lnr = ?"))
+            .Bind({anrede, vorname, nachname, alphaKontakt.RNr, alphaKontakt.LNr})
+            .Exec();
+    };
+    auto brief = [&] {
+        return pdfText(drucken(auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, QStringLiteral("#Anrede\r\nText.")),
+                               QStringLiteral("Mahnung"))
+                           .Datei);
+    };
+    kontaktSetzen(QStringLiteral("Frau"), QStringLiteral("Monika"), QStringLiteral("Franke"));
+    QString t = brief();
+    EXPECT_TRUE(t.contains(QStringLiteral("Frau Monika Franke"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("Sehr geehrte Frau Franke,")));
+    kontaktSetzen(QString(), QStringLiteral("Monika"), QStringLiteral("Franke"));
+    t = brief();
+    EXPECT_TRUE(t.contains(QStringLiteral("Monika Franke")));
+    EXPECT_TRUE(t.contains(QStringLiteral("Sehr geehrte Damen und Herren,")));
+    kontaktSetzen(QStringLiteral("Herr"), QString(), QString());
+    t = brief();
+    EXPECT_TRUE(t.contains(QStringLiteral("Sehr geehrte Damen und Herren,")));
+    EXPECT_FALSE(t.contains(QStringLiteral("Herr\n"))) << t.toStdString();
+    Q_UNUSED(orge);
+}
+
+// A name of 200 characters and an address of eight lines stay inside the address field, in smaller type.
+TEST_F(Bericht, LongAddressesStayInsideTheirField)
+{
+    const TIntPair orge = orgeDesPartners(alpha);
+    QString lang;
+    while (lang.size() < 200)
+        lang += QStringLiteral("Langname ");
+    lang.truncate(200);
+    TSqlAbfrage(QStringLiteral("UPDATE organisation SET name1 = ?, name2 = ?, land = 'Österreich' WHERE rnr = ? AND lnr = ?"))
+        .Bind({lang, QStringLiteral("Abteilung Rechnungsprüfung und Zahlungsverkehr der Holding"), orge.RNr, orge.LNr})
+        .Exec();
+    const auto a = drucken(auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, kText), QStringLiteral("Mahnung"));
+    EXPECT_EQ(a.Seiten, 1);
+    const auto w = pdfWoerter(a.Datei);
+    int imFeld = 0;
+    for (const TPdfWort& x : w)
+        if (x.Text == QStringLiteral("Langname") || x.Text == QStringLiteral("ÖSTERREICH")) {
+            ++imFeld;
+            EXPECT_GE(x.Oben, 62.7 - 0.05);
+            EXPECT_LE(x.Unten, 90.0 + 0.1);
+            EXPECT_GE(x.Links, 25.0 - 0.6);
+            EXPECT_LE(x.Rechts, 105.0 + 0.1);
+        }
+    EXPECT_GE(imFeld, 20);
+    EXPECT_FALSE(pdfWort(w, QStringLiteral("ÖSTERREICH")).Text.isEmpty());
+}
+
+// The foot names what a company's letters must name; addresses are never broken at a hyphen.
+TEST_F(Bericht, FootCarriesTheCompanysLegalDataAndAddressesStayWhole)
+{
+    TSqlAbfrage(QStringLiteral("UPDATE mitarbeiter SET email = 'forderungsmanagement@mueller-haustechnik-nord.de' "
+                               "WHERE rnr = ? AND lnr = ?"))
+        .Bind({brief.kontaktNord.RNr, brief.kontaktNord.LNr})
+        .Exec();
+    const auto a = drucken(auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}},
+                                      QStringLiteral("Fragen an zahlungen@mueller-haustechnik-nord.de oder "
+                                                     "www.mueller-haustechnik-nord.de/rechnungen beantworten wir gern "
+                                                     "und schnell, sehr gern auch telefonisch.")),
+                           QStringLiteral("Mahnung"));
+    const QString text = pdfText(a.Datei);
+    for (const char* angabe : {"Sitz der Gesellschaft: Bremen", "Amtsgericht Bremen HRB 24680",
+                               "Geschäftsführung: Petra Lindner,", "Sommer", "IBAN DE89 2905 0101 0001 2345 67",
+                               "BIC SBREDE22XXX", "USt-IdNr. DE123456789"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(angabe))) << angabe << "\n" << text.toStdString();
+    const auto w = pdfWoerter(a.Datei);
+    for (const char* adresse : {"forderungsmanagement@mueller-haustechnik-nord.de", "zahlungen@mueller-haustechnik-nord.de",
+                                "www.mueller-haustechnik-nord.de/rechnungen"})
+        EXPECT_FALSE(pdfWort(w, QString::fromUtf8(adresse)).Text.isEmpty()) << adresse << "\n" << text.toStdString();
+}
+
+// A logo that is no picture prints the letter without it; a 20 MB one is decoded once, made small.
+TEST_F(Bericht, BadAndHugeLogos)
+{
+    Verwaltung_LogoSpeichern(QStringLiteral("LOGO-NORD"), QStringLiteral("image/png"), QByteArray(5000, 'x'));
+    auto a = drucken(auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, kText), QStringLiteral("Mahnung"));
+    EXPECT_TRUE(a.Logo.isEmpty());
+    EXPECT_TRUE(pdfText(a.Datei).contains(QStringLiteral("Aufstellung der offenen Rechnungen")));
+
+    QImage rauschen(2600, 2600, QImage::Format_RGB32);
+    quint32 x = 12345;
+    for (int y = 0; y < rauschen.height(); ++y) {
+        auto* zeile = reinterpret_cast<quint32*>(rauschen.scanLine(y));
+        for (int i = 0; i < rauschen.width(); ++i) {
+            x = x * 1664525u + 1013904223u;
+            zeile[i] = 0xFF000000u | (x >> 8);
+        }
+    }
+    QByteArray png;
+    QBuffer puffer(&png);
+    puffer.open(QIODevice::WriteOnly);
+    rauschen.save(&puffer, "PNG", 0);
+    ASSERT_GT(png.size(), 15 * 1024 * 1024);
+    Verwaltung_LogoSpeichern(QStringLiteral("LOGO-NORD"), QStringLiteral("image/png"), png);
+    for (int i = 0; i < 2; ++i) {
+        a = drucken(auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, kText), QStringLiteral("Mahnung"));
+        EXPECT_EQ(a.Logo, QStringLiteral("LOGO-NORD"));
+        EXPECT_EQ(a.Seiten, 1);
+        EXPECT_LT(QFileInfo(a.Datei).size(), 4 * 1024 * 1024);
+    }
 }
 
 TEST(TextAlsHtml, KeepsEveryKindOfLineBreakAndEscapes)

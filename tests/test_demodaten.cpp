@@ -199,7 +199,7 @@ TEST_F(DemoDatenTest, SystemDataForLettersAndRights)
         kurz << q.value(0).toString();
         EXPECT_TRUE(q.value(1).toString().contains(QStringLiteral("#Heute")));
         EXPECT_TRUE(q.value(1).toString().contains(QStringLiteral("#Berücksichtigt")));
-        EXPECT_TRUE(q.value(1).toString().startsWith(QStringLiteral("Sehr geehrte Damen und Herren,")));
+        EXPECT_TRUE(q.value(1).toString().startsWith(QStringLiteral("#Anrede\n")));
     }
     EXPECT_EQ(kurz, QStringList({QStringLiteral("1. Mahnung"), QStringLiteral("2. Mahnung"), QStringLiteral("Zahlungserinnerung")}));
 }

@@ -1,6 +1,9 @@
 // Text blocks of the dunning editor: the block dialog, the server's table and the letter's placeholders.
 #include "editor_testbasis.h"
 #include "suite/ui/dialogs/kopftextpopup.h"
+#include "suite/core/servers/database_intern.h"
+
+#include <QTest>
 
 namespace editortest {
 namespace {
@@ -229,7 +232,58 @@ TEST_F(Textbausteine, PlaceholdersAreFilledInAndFoldedBack)
     e->btnPlatzhalter->click();
     EXPECT_EQ(umg.Recorder->Hinweise,
               QStringList{QStringLiteral("Platzhalter:|'#Heute' wird zum heutigen Datum.\r\n"
-                                         "'#Berücksichtigt' wird zum Berücksichtigungsdatum.\r\n")});
+                                         "'#Berücksichtigt' wird zum Berücksichtigungsdatum.\r\n"
+                                         "'#Anrede' wird zur Anrede des Ansprechpartners beim Kunden.\r\n"
+                                         "'#Zahlungsziel' wird zum spätesten neuen Zahlungsziel.\r\n"
+                                         "'#Gesamtbetrag' wird zum zu zahlenden Gesamtbetrag.\r\n"
+                                         "'#Aufstellung' markiert, wo im Brief die Aufstellung der Rechnungen steht.\r\n")});
+}
+
+// The letter's placeholders in the preview: the contact person named on the first item, the latest new
+// payment term and the total; typed text around them survives, and they fold back when the clerk leaves.
+TEST_F(Textbausteine, LetterPlaceholdersShowThePartnersValuesAndFoldBack)
+{
+    const TIntPair kontakt = qel_NeuerSchluessel(QStringLiteral("MITARBEITER"), 1);
+    TSqlAbfrage(QStringLiteral("INSERT INTO mitarbeiter (rnr, lnr, orge_rnr, orge_lnr, anrede, vorname, nachname, telefon, "
+                               "email) VALUES (?, ?, 0, 0, 'Frau', 'Monika', 'Franke', '', '')"))
+        .Bind({kontakt.RNr, kontakt.LNr})
+        .Exec();
+    TSqlAbfrage(QStringLiteral("UPDATE offener_posten SET kontakt_rnr = ?, kontakt_lnr = ?"))
+        .Bind({kontakt.RNr, kontakt.LNr})
+        .Exec();
+    const QString vorlage = QStringLiteral("#Anrede\nbitte zahlen Sie #Gesamtbetrag bis zum #Zahlungsziel.\n#Aufstellung\nGruß");
+
+    auto e = oeffnen({"A1", "A2"});
+    // The block dialog's buttons put the placeholders where the cursor is.
+    umg.BeiModal<Tkopftextpopupfrm>([](Tkopftextpopupfrm* d) {
+        d->SetKurztext(QStringLiteral("Frist"));
+        d->redtText->setFocus();
+        for (TResBitBtn* b : {d->btnAnrede, d->btnZahlungsziel, d->btnGesamtbetrag, d->btnAufstellung})
+            b->click();
+        EXPECT_EQ(d->Text(), QStringLiteral("#Anrede#Zahlungsziel#Gesamtbetrag#Aufstellung"));
+        d->SetText(QStringLiteral("#Anrede\nbitte zahlen Sie #Gesamtbetrag bis zum #Zahlungsziel.\n#Aufstellung\nGruß"));
+        return mrOk;
+    });
+    e->btnneu->click();
+    const QString gesamt = e->dspGesamt->text();
+    ASSERT_FALSE(gesamt.isEmpty());
+    // A1 is at level 0 (14 days), A2 above it (5 days): the later term is the deadline.
+    const QString gefuellt = QStringLiteral("Sehr geehrte Frau Franke,\nbitte zahlen Sie %1 bis zum 22.12.2026.\n#Aufstellung\nGruß")
+                                 .arg(gesamt);
+    EXPECT_EQ(e->redtKopfText->toPlainText(), gefuellt);
+
+    e->redtKopfText->setFocus();
+    e->redtKopfText->moveCursor(QTextCursor::End);
+    QTest::keyClicks(e->redtKopfText, QStringLiteral(" und Dank"));
+    emit e->redtKopfText->Exit(e->redtKopfText);
+    EXPECT_EQ(e->MahnungsText(), vorlage + QStringLiteral(" und Dank"));
+
+    // Several partners: each letter fills its own, the preview keeps the placeholders.
+    e.reset();
+    auto zwei = oeffnen({"A1", "B1"});
+    imDialog(QStringLiteral("Frist 2"), vorlage);
+    zwei->btnneu->click();
+    EXPECT_EQ(zwei->redtKopfText->toPlainText(), vorlage);
 }
 
 TEST_F(Textbausteine, TypedLetterSurvivesLeavingThePreviewAndGoesWhenABlockIsChosen)

@@ -6,6 +6,7 @@
 #include "mainu.h"
 #include "selektionsfrm.h"
 #include "suite/reports/berichtausgabe.h"
+#include "suite/reports/crystalrdcn.h"
 #include "suite/ui/dialogs/dateianhang.h"
 #include "suite/ui/dialogs/layoutform.h"
 #include "suite/ui/info.h"
@@ -95,6 +96,62 @@ public:
     }
 };
 
+// A letter over three pages: the walk's letter again, with a long list of invoices.
+void dreiseitigerBrief()
+{
+    const auto ausgaben = TBerichtAusgabe::Ausgaben();
+    if (ausgaben.isEmpty()) {
+        g_fehler << QStringLiteral("kein Brief, nach dem der dreiseitige gesetzt werden kann");
+        return;
+    }
+    const TBerichtAusgabe::TAusgabe& vorbild = ausgaben.first();
+    const QString kPrg = QStringLiteral("MAHNUNG");
+    IQEL_PrintEditServerRef server;
+    Glob_WWSServerFactoryClass().PrintEditServer_Holen(server);
+    const int auftrag = server->Druckauftrag_Beginnen(kPrg);
+    TMOLA_PrintEditServer_Record r;
+    for (int i = 0; i < 110; ++i) {
+        r.Clear();
+        r.PrgId = kPrg;
+        r.Auftrag = auftrag;
+        r.Mahnstufe = 1 + i % 3;
+        r.Saldo = 80.45 + (i * 137) % 900;
+        r.Mahngebuehren = r.Mahnstufe > 1 ? 5.0 : 0.0;
+        r.Belegnummer = QStringLiteral("RE-2026-%1").arg(4000 + 7 * i);
+        r.Belegdatum = DateToStr(qel_Now() - 150 + i);
+        r.ZahlbarBis = DateToStr(qel_Now() + 14);
+        r.Art = r.Mahnstufe == 1 ? QStringLiteral("Zahlungserinnerung") : QStringLiteral("Mahnung");
+        server->Druckdaten_Schreiben(r);
+    }
+    r.Clear();
+    r.PrgId = kPrg;
+    r.Auftrag = auftrag;
+    r.Belegnummer = QStringLiteral("BLOB");
+    r.GanzerText = QStringLiteral(
+        "#Anrede\r\n\r\nfür die nachstehend aufgeführten Rechnungen konnten wir bis zum #Berücksichtigt keinen "
+        "Zahlungseingang feststellen.\r\n\r\nBitte überweisen Sie den Gesamtbetrag von #Gesamtbetrag bis zum "
+        "#Zahlungsziel.\r\n\r\nMit freundlichen Grüßen");
+    server->Druckdaten_Schreiben(r);
+    {
+        TCrystalRDCn bericht;
+        bericht.SetReport(GetDirWwsByName(qfBerichte, QStringLiteral("mahnung.html"), true), true, server->Druck_Kennung());
+        TQELReport* p = bericht.GetReport(0);
+        for (const auto& par : vorbild.Parameter)
+            p->SetParameter(par.first, par.second);
+        p->SetParameter(QStringLiteral("Param_Session_ID"), QString::number(auftrag));
+        p->SetParameter(QStringLiteral("Param_Beleg_Beschreibung"), QStringLiteral("Zahlungserinnerung / Mahnung"));
+        p->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
+                                   QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
+                                   QStringLiteral("@const_LogoLfdNr"));
+        p->EngineReport()->Set_TopMargin(vorbild.Oben);
+        p->EngineReport()->Set_LeftMargin(vorbild.Links);
+        p->EngineReport()->Set_BottomMargin(vorbild.Unten);
+        bericht.ShowReport();
+    }
+    server->Druckauftrag_Beenden(kPrg, auftrag);
+    Glob_WWSServerFactoryClass().PrintEditServer_Freigeben(server);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -159,6 +216,7 @@ int main(int argc, char** argv)
     QDir().mkpath(pdf);
     TBerichtAusgabe::PdfOrdner(pdf);
     menue.btsMain->Button(QStringLiteral("btnNeu"))->click();
+    dreiseitigerBrief();
 
     // "Laden": the dunning list of the client.
     dann<TfrmSelektion>([](TfrmSelektion* f) {

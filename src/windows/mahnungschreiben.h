@@ -186,6 +186,12 @@ public:
     void Textbaustein_uebernehmen();
     void Text_Anzeigen();
     void Text_uebernehmen();
+    // What the letter placeholders stand for in the preview: empty where the items belong to several
+    // partners (each letter then fills its own) or the value is not known here.
+    struct TPlatzhalterWerte {
+        QString Anrede, Zahlungsziel, Gesamtbetrag;
+    };
+    TPlatzhalterWerte Platzhalter_Werte();
 
     // --- booking (mahnungschreiben_buchen.cpp)
     void actBuchenExecute();
@@ -251,6 +257,8 @@ private:
     TQEL_Mahnung_Beleg_Array FMahnungen;
     TDateTime FMahnungsdatum = 0;
     QString FMahnungsText;
+    // The salutation is read once per first item (key in FAnredeFuer).
+    QString FAnredeFuer, FAnrede;
     bool FGebucht = false;
     int FColSoll = 0, FColHaben = 0, FColZahlbarbis = 0, FColBelegNr = 0, FColMahngebuehren = 0, FColMahnstufe = 0,
         FColSaldo = 0, FColGep = 0, FColDatum = 0, FColKommentar = 0, FColVerzugszins = 0, FColLNr = 0,

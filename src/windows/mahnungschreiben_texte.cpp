@@ -2,13 +2,16 @@
 #include "mahnungschreiben.h"
 
 #include "suite/ui/dialogs/kopftextpopup.h"
+#include "suite/ui/programm.h"
 #include "suite/ui/vtupdate.h"
+#include "suite/reports/briefsatz.h"
+#include "suite/core/servers/beleghelper.h"
 
 #include <algorithm>
 
 namespace {
-const QString kHeute = QStringLiteral("#Heute");
-const QString kBeruecksichtigt = QStringLiteral("#Berücksichtigt");
+const QString& kHeute = Platzhalter::Heute;
+const QString& kBeruecksichtigt = Platzhalter::Beruecksichtigt;
 
 // The block dialog as the editor uses it, for creating and editing alike.
 std::unique_ptr<Tkopftextpopupfrm> bausteinDialog(const QString& caption)
@@ -82,12 +85,62 @@ void TfrmMahnungSchreiben::Textbaustein_uebernehmen()
 
 void TfrmMahnungSchreiben::vtTextbausteineDblClick() { Textbaustein_Bearbeiten(); }
 
+TfrmMahnungSchreiben::TPlatzhalterWerte TfrmMahnungSchreiben::Platzhalter_Werte()
+{
+    TPlatzhalterWerte w;
+    Guard(__func__, [&] {
+        TVTVRList* vt = vtGewaehltePosten;
+        TVirtualNode* erster = vt->GetFirst();
+        if (!erster)
+            return;
+        const bool schreiben = FModus == CQEL_Mahnungen_Schreiben;
+        const QString gep = schreiben ? vt->GetCellValueAsString(erster, FColGepNr) : QString();
+        TDateTime ziel = 0;
+        for (TVirtualNode* n = erster; n; n = vt->GetNext(n)) {
+            if (schreiben && vt->GetCellValueAsString(n, FColGepNr) != gep)
+                return;
+            ziel = std::max(ziel, vt->GetCellValueAsDate(n, FColZahlbarbis));
+        }
+        if (ziel > 0)
+            w.Zahlungsziel = DateToStr(ziel);
+        w.Gesamtbetrag = qel_FormatMoney(FGesamt) + QLatin1Char(' ') + QELProgramm().GetWaehrung();
+        // The debtor's contact person is the one named on the first item, as in the letter.
+        if (!schreiben)
+            return;
+        const TIntTrio trio{int32_t(vt->GetCellValueAsInteger(erster, FColRNr)),
+                            int32_t(vt->GetCellValueAsInteger(erster, FColTransNr)),
+                            int32_t(vt->GetCellValueAsInteger(erster, FColLNr))};
+        const QString schluessel = QStringLiteral("%1/%2/%3").arg(trio.RechnerNummer).arg(trio.TransaktionsNummer).arg(trio.LfdNummer);
+        if (schluessel != FAnredeFuer) {
+            TKontaktperson k;
+            IQEL_BelegEditServer* belege = GBelegHelper().BelegEditServerExtern2_GoC();
+            if (belege->Beleg_Laden(PairAusTrio(trio), int16_t(trio.LfdNummer))) {
+                IQEL_SystemServerRef system;
+                Glob_WWSServerFactoryClass().SystemServer_Holen(system);
+                system->Kontaktperson_Lesen(belege->Beleg_Daten().Kopf.Kontaktperson, k);
+                Glob_WWSServerFactoryClass().SystemServer_Freigeben(system);
+            }
+            FAnrede = qel_Briefanrede(k.Anrede, k.Nachname);
+            FAnredeFuer = schluessel;
+        }
+        w.Anrede = FAnrede;
+    });
+    return w;
+}
+
 void TfrmMahnungSchreiben::Text_Anzeigen()
 {
     Guard(__func__, [&] {
         QString text = FMahnungsText;
         text.replace(kHeute, DateToStr(qel_Now()));
         text.replace(kBeruecksichtigt, DateToStr(FBeruecksichtigt));
+        const TPlatzhalterWerte w = Platzhalter_Werte();
+        if (!w.Anrede.isEmpty())
+            text.replace(Platzhalter::Anrede, w.Anrede);
+        if (!w.Zahlungsziel.isEmpty())
+            text.replace(Platzhalter::Zahlungsziel, w.Zahlungsziel);
+        if (!w.Gesamtbetrag.isEmpty())
+            text.replace(Platzhalter::Gesamtbetrag, w.Gesamtbetrag);
         redtKopfText->setPlainText(text);
     });
 }
@@ -98,7 +151,14 @@ void TfrmMahnungSchreiben::Text_uebernehmen()
         // The considered date first: a date that is also today becomes "#Berücksichtigt".
         QString text = redtKopfText->PlainText();
         text.replace(DateToStr(FBeruecksichtigt), kBeruecksichtigt);
+        const TPlatzhalterWerte w = Platzhalter_Werte();
+        if (!w.Zahlungsziel.isEmpty())
+            text.replace(w.Zahlungsziel, Platzhalter::Zahlungsziel);
         text.replace(DateToStr(qel_Now()), kHeute);
+        if (!w.Gesamtbetrag.isEmpty())
+            text.replace(w.Gesamtbetrag, Platzhalter::Gesamtbetrag);
+        if (!w.Anrede.isEmpty())
+            text.replace(w.Anrede, Platzhalter::Anrede);
         FMahnungsText = text;
     });
 }
@@ -111,9 +171,14 @@ void TfrmMahnungSchreiben::redtKopfTextExit(QObject*)
 void TfrmMahnungSchreiben::btnPlatzhalterClick()
 {
     Guard(__func__, [&] {
-        const QString zeilen = QLatin1Char('\'') + kHeute + QStringLiteral("' wird zum heutigen Datum.\r\n") +
-                               QLatin1Char('\'') + kBeruecksichtigt +
-                               QStringLiteral("' wird zum Berücksichtigungsdatum.\r\n");
+        const QString zeilen =
+            QLatin1Char('\'') + kHeute + QStringLiteral("' wird zum heutigen Datum.\r\n") + QLatin1Char('\'') +
+            kBeruecksichtigt + QStringLiteral("' wird zum Berücksichtigungsdatum.\r\n") + QLatin1Char('\'') +
+            Platzhalter::Anrede + QStringLiteral("' wird zur Anrede des Ansprechpartners beim Kunden.\r\n") +
+            QLatin1Char('\'') + Platzhalter::Zahlungsziel + QStringLiteral("' wird zum spätesten neuen Zahlungsziel.\r\n") +
+            QLatin1Char('\'') + Platzhalter::Gesamtbetrag + QStringLiteral("' wird zum zu zahlenden Gesamtbetrag.\r\n") +
+            QLatin1Char('\'') + Platzhalter::Aufstellung +
+            QStringLiteral("' markiert, wo im Brief die Aufstellung der Rechnungen steht.\r\n");
         QELHinweisBox(zeilen, QStringLiteral("Platzhalter:"));
     });
 }

@@ -453,6 +453,18 @@ TMandantDaten mandantAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, con
             TSqlAbfrage(QStringLiteral("INSERT INTO mandant (rnr, lnr, nr, name, orge_rnr, orge_lnr) VALUES (?, ?, ?, ?, ?, ?)"))
                 .Bind({m.id.RNr, m.id.LNr, f.nr, firma, orgeId.RNr, orgeId.LNr})
                 .Exec();
+            // What the client's letters must name in their foot; fixed, so the random data stay as they were.
+            static const char* const kFuehrung[] = {"Dr. Andrea Keller, Thomas Brandt", "Martin Vogel",
+                                                    "Sabine Winter, Jens Albrecht", "Claudia Neumann"};
+            const bool hra = firma.contains(QLatin1String("e.K.")) || firma.contains(QLatin1String("KG"));
+            TSqlAbfrage(QStringLiteral("UPDATE organisation SET geschaeftsfuehrer = ?, registergericht = ?, "
+                                       "registernummer = ?, steuernummer = ? WHERE rnr = ? AND lnr = ?"))
+                .Bind({hra ? QString() : QString::fromUtf8(kFuehrung[size_t(f.nr) % 4]),
+                       QStringLiteral("Amtsgericht ") + txt(o.ort),
+                       (hra ? QStringLiteral("HRA ") : QStringLiteral("HRB ")) + QString::number(10000 + 3217 * f.nr),
+                       QStringLiteral("%1/%2/0%3").arg(20 + f.nr).arg(100 + 7 * f.nr).arg(4711 + f.nr), orgeId.RNr,
+                       orgeId.LNr})
+                .Exec();
         } else {
             TSqlAbfrage(QStringLiteral("INSERT INTO filiale (mandant_rnr, mandant_lnr, filiale_nr, orge_rnr, orge_lnr) "
                                        "VALUES (?, ?, ?, ?, ?)"))
@@ -617,31 +629,31 @@ struct TText {
 // One per dunning level: reminder, first and second dunning.
 const TText kTexte[] = {
     {"Zahlungserinnerung",
-     "Sehr geehrte Damen und Herren,\n\n"
+     "#Anrede\n\n"
      "bei der Durchsicht unserer Buchhaltung haben wir am #Heute festgestellt, dass die nachstehend "
      "aufgeführten Rechnungen noch nicht ausgeglichen sind. Bis zum #Berücksichtigt eingegangene Zahlungen "
      "wurden dabei berücksichtigt.\n\n"
-     "Sicherlich handelt es sich um ein Versehen. Wir bitten Sie, den offenen Betrag bis zum angegebenen "
-     "Zahlungsziel auf unser Konto zu überweisen. Sollten Sie die Zahlung inzwischen veranlasst haben, "
+     "Sicherlich handelt es sich um ein Versehen. Wir bitten Sie, den offenen Betrag von #Gesamtbetrag bis zum "
+     "#Zahlungsziel auf unser Konto zu überweisen. Sollten Sie die Zahlung inzwischen veranlasst haben, "
      "betrachten Sie dieses Schreiben bitte als gegenstandslos.\n\n"
      "Mit freundlichen Grüßen"},
     {"1. Mahnung",
-     "Sehr geehrte Damen und Herren,\n\n"
+     "#Anrede\n\n"
      "leider konnten wir bis heute, dem #Heute, für die unten aufgeführten Rechnungen keinen Zahlungseingang "
      "feststellen, obwohl wir Sie bereits an die Zahlung erinnert haben. Bis zum #Berücksichtigt eingegangene "
      "Zahlungen wurden berücksichtigt.\n\n"
-     "Bitte überweisen Sie den fälligen Betrag einschließlich der Mahngebühren bis zum angegebenen "
-     "Zahlungsziel. Falls es Gründe gibt, die einer Zahlung entgegenstehen, setzen Sie sich bitte umgehend "
+     "Bitte überweisen Sie den fälligen Betrag von #Gesamtbetrag einschließlich der Mahngebühren bis zum "
+     "#Zahlungsziel. Falls es Gründe gibt, die einer Zahlung entgegenstehen, setzen Sie sich bitte umgehend "
      "mit uns in Verbindung.\n\n"
      "Mit freundlichen Grüßen"},
     {"2. Mahnung",
-     "Sehr geehrte Damen und Herren,\n\n"
+     "#Anrede\n\n"
      "trotz unserer Zahlungserinnerung und unserer ersten Mahnung sind die unten aufgeführten Beträge bis "
      "zum #Heute nicht bei uns eingegangen. Zahlungen, die uns bis zum #Berücksichtigt erreicht haben, "
      "wurden berücksichtigt.\n\n"
-     "Wir fordern Sie hiermit letztmalig auf, den Gesamtbetrag einschließlich Mahngebühren und Verzugszinsen "
-     "bis zum angegebenen Zahlungsziel zu begleichen. Sollte die Zahlung nicht fristgerecht eingehen, sehen "
-     "wir uns gezwungen, ohne weitere Ankündigung gerichtliche Schritte einzuleiten.\n\n"
+     "Wir fordern Sie hiermit letztmalig auf, den Gesamtbetrag von #Gesamtbetrag einschließlich Mahngebühren "
+     "und Verzugszinsen bis zum #Zahlungsziel zu begleichen. Sollte die Zahlung nicht fristgerecht eingehen, "
+     "sehen wir uns gezwungen, ohne weitere Ankündigung gerichtliche Schritte einzuleiten.\n\n"
      "Mit freundlichen Grüßen"},
 };
 

@@ -1,15 +1,34 @@
 // A letter laid out from its template: data gathered from the suite, pages painted on any paged device.
+//
+// The constructor reads everything from the database (addresses, contact persons, logo) and fills the
+// template's zones; Zeichnen only lays out and paints, touches no database and may run on a worker
+// thread, one letter per thread.
 #pragma once
 
 #include "qelreport.h"
 #include "suite/core/servers/interfaces.h"
 
 #include <QImage>
+#include <QPair>
 #include <QString>
 #include <memory>
 
 class QPagedPaintDevice;
+class QPainter;
+class QPointF;
 class QTextDocument;
+
+// Placeholders of the letter text. The editor fills them in its preview and folds them back; the letter
+// fills what is still left per letter.
+namespace Platzhalter {
+inline const QString Heute = QStringLiteral("#Heute");
+inline const QString Beruecksichtigt = QStringLiteral("#Berücksichtigt");
+inline const QString Anrede = QStringLiteral("#Anrede");
+inline const QString Zahlungsziel = QStringLiteral("#Zahlungsziel");
+inline const QString Gesamtbetrag = QStringLiteral("#Gesamtbetrag");
+// Where the list of invoices stands in the letter; not filled in the editor.
+inline const QString Aufstellung = QStringLiteral("#Aufstellung");
+}  // namespace Platzhalter
 
 class TBriefsatz {
 public:
@@ -24,12 +43,14 @@ public:
     void Zeichnen(QPagedPaintDevice* geraet);
     int Seiten() const { return m_seiten; }
     QString Titel() const { return m_titel; }
-    // The filled template before layout (HTML).
+    // The filled flowing part of the template before layout (HTML).
     QString Html() const { return m_html; }
     const QVector<QPair<QString, QString>>& Parameter() const { return m_parameter; }
     const IReport& Seite() const { return m_seite; }
     // Name of the logo that is drawn; empty when none.
     QString LogoName() const { return m_logoName; }
+    // The salutation the letter's text got for "#Anrede".
+    QString Anrede() const { return m_anrede; }
 
     // Marks the start of the part of a template that is painted at the foot of every page.
     static const QString CFussMarke;
@@ -39,14 +60,25 @@ public:
 
 private:
     void datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& zeilen, const TQELReport& report);
-    QString fussHtml(int seite, int seiten) const;
-    void dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* geraet, double breite) const;
+    void dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* geraet) const;
+    // A zone's HTML laid out at the width, in smaller type when it is wider than that or taller than
+    // the height (when one is given).
+    struct TZone {
+        std::shared_ptr<QTextDocument> Doc;  // null: nothing to paint
+        double Faktor = 1.0, Hoehe = 0, Breite = 0;
+        bool Begrenzt = false;
+    };
+    TZone zoneSetzen(QPagedPaintDevice* geraet, const QString& html, double breite, double hoehe = 0) const;
+    void zoneZeichnen(QPainter& p, const TZone& z, const QPointF& ort) const;
 
     std::shared_ptr<TVorlage> m_vorlage;
-    struct TFussDaten;
-    std::shared_ptr<TFussDaten> m_fussDaten;
     QString m_html;
+    // Zones of the first page; the header of later pages and the foot with "@@SEITE@@" and "@@SEITEN@@"
+    // for the page numbers, in a one-page and a longer variant.
+    QString m_kopf, m_ruecksende, m_anschrift, m_info;
+    QString m_folgekopf[2], m_fuss[2];
     QString m_titel;
+    QString m_anrede;
     QImage m_logo;
     QString m_logoUrl;
     QString m_logoName;
@@ -55,6 +87,14 @@ private:
     int m_seiten = 0;
 };
 
+// Salutation of a letter to a contact person: "Sehr geehrte Frau Franke," and "Sehr geehrter Herr
+// Becker,"; "Sehr geehrte Damen und Herren," when the person is not known as woman or man by name.
+QString qel_Briefanrede(const QString& anrede, const QString& nachname);
+
+// The letter text before and after the list of invoices: split at "#Aufstellung", else before the
+// closing formula ("Mit freundlichen Grüßen" and the like), else the list follows the whole text.
+QPair<QString, QString> qel_BriefTextTeilen(const QString& text);
+
 // Letter text as HTML: special characters escaped, line breaks (CR LF, LF, CR and the two characters
-// backslash and n) kept.
+// backslash and n) kept, e-mail and web addresses kept on one line.
 QString qel_TextAlsHtml(const QString& text);

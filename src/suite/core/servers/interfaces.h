@@ -286,6 +286,8 @@ public:
     virtual bool OrgeMerkmale_Lesen(const TIntPair& mandant, const TIntPair& orgeNr, TQEL_OrgeMerkmale& m) = 0;
     virtual bool Anschrift_Lesen(const TIntPair& orgeNr, TAnschrift& a) = 0;
     virtual bool Kontaktperson_Lesen(const TIntPair& id, TKontaktperson& k) = 0;
+    // The partner's number within its client (the customer number on letters); false when unknown.
+    virtual bool Partnernummer_Lesen(const TIntPair& gepNr, int& nr) = 0;
     // The signed-in user's own arrangement of the windows: empty when none is stored.
     virtual QString Einstellung_Lesen(const QString& schluessel) = 0;
     virtual bool Einstellung_Schreiben(const QString& schluessel, const QString& wert) = 0;

@@ -146,6 +146,19 @@ bool TSystemServer::Kontaktperson_Lesen(const TIntPair& id, TKontaktperson& k)
     return true;
 }
 
+bool TSystemServer::Partnernummer_Lesen(const TIntPair& gepNr, int& nr)
+{
+    nr = 0;
+    if (!IntPairDefined(gepNr))
+        return false;
+    TSqlAbfrage q(QStringLiteral("SELECT nr FROM geschaeftspartner WHERE rnr = ? AND lnr = ?"));
+    q.Bind({gepNr.RNr, gepNr.LNr}).Exec();
+    if (!q.Next())
+        return false;
+    nr = q.Int(0);
+    return true;
+}
+
 // --- the user's arrangement of the windows ------------------------------------------------------
 
 namespace {

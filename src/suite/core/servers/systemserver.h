@@ -13,6 +13,7 @@ public:
     bool OrgeMerkmale_Lesen(const TIntPair& mandant, const TIntPair& orgeNr, TQEL_OrgeMerkmale& m) override;
     bool Anschrift_Lesen(const TIntPair& orgeNr, TAnschrift& a) override;
     bool Kontaktperson_Lesen(const TIntPair& id, TKontaktperson& k) override;
+    bool Partnernummer_Lesen(const TIntPair& gepNr, int& nr) override;
     QString Einstellung_Lesen(const QString& schluessel) override;
     bool Einstellung_Schreiben(const QString& schluessel, const QString& wert) override;
     bool Einstellungen_Loeschen(const QString& praefix) override;

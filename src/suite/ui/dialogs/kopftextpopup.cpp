@@ -37,7 +37,15 @@ void Tkopftextpopupfrm::aufbauen()
     btnOK->setToolTip(QStringLiteral("Speichern (Strg+Eingabe)"));
     btnAbbrechen = new TResBitBtn(QStringLiteral("Abbrechen"), QKeySequence(), this);
     btnAbbrechen->setToolTip(QStringLiteral("Abbrechen (Esc)"));
-    for (TResBitBtn* b : {btnHeute, btnBeruecksichtigt})
+    btnAnrede = new TResBitBtn(QStringLiteral("#Anrede"), QKeySequence(), this);
+    btnAnrede->setToolTip(QStringLiteral("Platzhalter für die Anrede des Ansprechpartners beim Kunden einfügen"));
+    btnZahlungsziel = new TResBitBtn(QStringLiteral("#Zahlungsziel"), QKeySequence(), this);
+    btnZahlungsziel->setToolTip(QStringLiteral("Platzhalter für das späteste neue Zahlungsziel einfügen"));
+    btnGesamtbetrag = new TResBitBtn(QStringLiteral("#Gesamtbetrag"), QKeySequence(), this);
+    btnGesamtbetrag->setToolTip(QStringLiteral("Platzhalter für den zu zahlenden Gesamtbetrag einfügen"));
+    btnAufstellung = new TResBitBtn(QStringLiteral("#Aufstellung"), QKeySequence(), this);
+    btnAufstellung->setToolTip(QStringLiteral("Stelle markieren, an der im Brief die Aufstellung der Rechnungen steht"));
+    for (TResBitBtn* b : platzhalterKnoepfe())
         b->setFocusPolicy(Qt::NoFocus);  // the cursor stays in the text
 
     auto* felder = new QGridLayout;
@@ -46,9 +54,11 @@ void Tkopftextpopupfrm::aufbauen()
     felder->addWidget(alblText, 1, 0, Qt::AlignTop);
     felder->addWidget(redtText, 1, 1);
     felder->setRowStretch(1, 1);
+    auto* platzhalter = new QHBoxLayout;
+    for (TResBitBtn* b : platzhalterKnoepfe())
+        platzhalter->addWidget(b);
+    platzhalter->addStretch(1);
     auto* knoepfe = new QHBoxLayout;
-    knoepfe->addWidget(btnHeute);
-    knoepfe->addWidget(btnBeruecksichtigt);
     knoepfe->addStretch(1);
     knoepfe->addWidget(btnOK);
     knoepfe->addWidget(btnAbbrechen);
@@ -57,6 +67,7 @@ void Tkopftextpopupfrm::aufbauen()
     auto* innen = new QVBoxLayout;
     innen->setContentsMargins(10, 8, 10, 10);
     innen->addLayout(felder, 1);
+    innen->addLayout(platzhalter);
     innen->addLayout(knoepfe);
     auto* aussen = new QVBoxLayout(this);
     aussen->setContentsMargins(0, 0, 0, 0);
@@ -67,9 +78,9 @@ void Tkopftextpopupfrm::aufbauen()
 
     connect(btnOK, &QPushButton::clicked, this, &Tkopftextpopupfrm::btnOKClick);
     connect(btnAbbrechen, &QPushButton::clicked, this, &Tkopftextpopupfrm::btnAbbrechenClick);
-    connect(btnHeute, &QPushButton::clicked, this, [this] { Platzhalter_Einfuegen(QStringLiteral("#Heute")); });
-    connect(btnBeruecksichtigt, &QPushButton::clicked, this,
-            [this] { Platzhalter_Einfuegen(QStringLiteral("#Berücksichtigt")); });
+    // Each button puts its own caption, the placeholder, into the text.
+    for (TResBitBtn* b : platzhalterKnoepfe())
+        connect(b, &QPushButton::clicked, this, [this, b] { Platzhalter_Einfuegen(b->text()); });
 }
 
 QString Tkopftextpopupfrm::Kurztext() const { return edtKurztext->text(); }
@@ -90,8 +101,8 @@ void Tkopftextpopupfrm::SetMitKurztext(bool v)
 void Tkopftextpopupfrm::SetMitPlatzhaltern(bool v)
 {
     FMitPlatzhaltern = v;
-    btnHeute->setVisible(v);
-    btnBeruecksichtigt->setVisible(v);
+    for (TResBitBtn* b : platzhalterKnoepfe())
+        b->setVisible(v);
 }
 
 void Tkopftextpopupfrm::SetCaption(const QString& caption)

@@ -1,6 +1,8 @@
 // Text-block dialog: a short text naming the block and the block's letter text.
 #pragma once
 
+#include <array>
+
 #include "suite/ui/controls.h"
 #include "suite/ui/forms.h"
 
@@ -30,6 +32,10 @@ public:
     TQELRichEdit* redtText;
     TResBitBtn* btnHeute;
     TResBitBtn* btnBeruecksichtigt;
+    TResBitBtn* btnAnrede;
+    TResBitBtn* btnZahlungsziel;
+    TResBitBtn* btnGesamtbetrag;
+    TResBitBtn* btnAufstellung;
     TResBitBtn* btnOK;
     TResBitBtn* btnAbbrechen;
 
@@ -41,6 +47,10 @@ protected:
     void FormShow() override;
 
 private:
+    std::array<TResBitBtn*, 6> platzhalterKnoepfe() const
+    {
+        return {btnHeute, btnBeruecksichtigt, btnAnrede, btnZahlungsziel, btnGesamtbetrag, btnAufstellung};
+    }
     void aufbauen();
     bool FMitKurztext = false;
     bool FMitPlatzhaltern = false;
