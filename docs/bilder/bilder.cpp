@@ -110,7 +110,7 @@ void dreiseitigerBrief()
     Glob_WWSServerFactoryClass().PrintEditServer_Holen(server);
     const int auftrag = server->Druckauftrag_Beginnen(kPrg);
     TMOLA_PrintEditServer_Record r;
-    for (int i = 0; i < 110; ++i) {
+    for (int i = 0; i < 85; ++i) {
         r.Clear();
         r.PrgId = kPrg;
         r.Auftrag = auftrag;

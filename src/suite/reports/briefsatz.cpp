@@ -346,11 +346,20 @@ QString qel_TextAlsHtml(const QString& text)
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     t.replace(QLatin1String("\\n"), QLatin1String("\n"));
     t = t.toHtmlEscaped();
-    // Addresses must not be broken at their hyphens or dots.
+    // Addresses must not be broken at their hyphens or slashes: a word joiner after each keeps them whole.
     static const QRegularExpression adresse(
-        QStringLiteral("([\\w.+-]+@[\\w-]+(\\.[\\w-]+)+|(https?://|www\\.)[\\w./?=%#~+-]+[\\w/])"),
+        QStringLiteral("[\\w.+-]+@[\\w-]+(\\.[\\w-]+)+|(https?://|www\\.)[\\w./?=%#~+-]+[\\w/]"),
         QRegularExpression::UseUnicodePropertiesOption);
-    t.replace(adresse, QStringLiteral("<span style=\"white-space: nowrap;\">\\1</span>"));
+    QString mitAdressen;
+    int bis = 0;
+    for (auto it = adresse.globalMatch(t); it.hasNext();) {
+        const auto m = it.next();
+        QString a = m.captured(0);
+        a.replace(QLatin1Char('-'), QStringLiteral("-\u2060")).replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+        mitAdressen += t.mid(bis, m.capturedStart(0) - bis) + a;
+        bis = int(m.capturedEnd(0));
+    }
+    t = mitAdressen + t.mid(bis);
     t.replace(QLatin1Char('\n'), QLatin1String("<br/>"));
     return t;
 }
