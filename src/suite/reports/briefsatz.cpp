@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
 #include <QTextDocument>
 #include <QUrl>
 #include <algorithm>
@@ -296,6 +298,35 @@ QString seitenText(const QString& html, int seite, int seiten)
     return h;
 }
 
+// An e-mail or web address that would be broken at a line end (after a hyphen or a slash) starts a
+// new line instead. Qt keeps no-wrap only for whole blocks, and a joining character would need a
+// fallback font in every PDF. Only lines that cross an address are laid out again.
+void adressenZusammenhalten(QTextDocument& doc)
+{
+    static const QRegularExpression adresse(
+        QStringLiteral("[\\w.+-]+@[\\w-]+(\\.[\\w-]+)+|(https?://|www\\.)[\\w./?=%#~+-]+[\\w/]"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (!b.layout() || b.layout()->lineCount() < 2)
+            continue;
+        const QString text = b.text();
+        int versatz = 0;
+        for (auto it = adresse.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            const int anfang = int(m.capturedStart(0)) + versatz;
+            const QTextLine erste = b.layout()->lineForTextPosition(anfang);
+            const QTextLine letzte = b.layout()->lineForTextPosition(int(m.capturedEnd(0)) - 1 + versatz);
+            if (!erste.isValid() || !letzte.isValid() || erste.lineNumber() == letzte.lineNumber() ||
+                erste.textStart() == anfang)
+                continue;
+            QTextCursor c(b);
+            c.setPosition(b.position() + anfang);
+            c.insertText(QString(QChar::LineSeparator));
+            ++versatz;
+        }
+    }
+}
+
 }  // namespace
 
 QString qel_Briefanrede(const QString& anrede, const QString& nachname)
@@ -346,20 +377,6 @@ QString qel_TextAlsHtml(const QString& text)
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     t.replace(QLatin1String("\\n"), QLatin1String("\n"));
     t = t.toHtmlEscaped();
-    // Addresses must not be broken at their hyphens or slashes: a word joiner after each keeps them whole.
-    static const QRegularExpression adresse(
-        QStringLiteral("[\\w.+-]+@[\\w-]+(\\.[\\w-]+)+|(https?://|www\\.)[\\w./?=%#~+-]+[\\w/]"),
-        QRegularExpression::UseUnicodePropertiesOption);
-    QString mitAdressen;
-    int bis = 0;
-    for (auto it = adresse.globalMatch(t); it.hasNext();) {
-        const auto m = it.next();
-        QString a = m.captured(0);
-        a.replace(QLatin1Char('-'), QStringLiteral("-\u2060")).replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
-        mitAdressen += t.mid(bis, m.capturedStart(0) - bis) + a;
-        bis = int(m.capturedEnd(0));
-    }
-    t = mitAdressen + t.mid(bis);
     t.replace(QLatin1Char('\n'), QLatin1String("<br/>"));
     return t;
 }
@@ -650,7 +667,8 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
         throw keinPlatz();
 
     // Every page keeps the body height the foot of a longer letter leaves (its page line may be longer).
-    const TZone fussMuster = zoneSetzen(geraet, seitenText(m_fuss[1], 1, 1), breite);
+    const QString fussMusterHtml = seitenText(m_fuss[1], 1, 1);
+    const TZone fussMuster = zoneSetzen(geraet, fussMusterHtml, breite);
     const double fussHoehe = fussMuster.Doc ? fussMuster.Hoehe + mm(4, dpi) : 0;
     const TZone folgeMuster = zoneSetzen(geraet, seitenText(m_folgekopf[1], 2, 2), breite);
     const double folgeHoehe = folgeMuster.Doc ? folgeMuster.Hoehe + mm(5, dpi) : 0;
@@ -677,6 +695,7 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
                                      .arg(lueckePx) +
                                  m_html
                            : m_html);
+    adressenZusammenhalten(doc);
     const double anfang = luecke > 0 ? doc.documentLayout()->blockBoundingRect(doc.begin()).bottom() : 0;
     m_seiten = std::max(1, doc.pageCount());
     const int variante = m_seiten > 1 ? 1 : 0;
@@ -714,9 +733,12 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
         const double von = i == 0 ? anfang : i * hoehe;
         p.save();
         p.translate(links, (i == 0 ? textOben : oben + folgeHoehe) - von);
-        doc.drawContents(&p, QRectF(0, von, breite, (i + 1) * hoehe - von));
+        // The blank block ends where the first page's body begins; it is not painted (nor put into the PDF).
+        const double rand = i == 0 && luecke > 0 ? 0.5 : 0;
+        doc.drawContents(&p, QRectF(0, von + rand, breite, (i + 1) * hoehe - von - rand));
         p.restore();
-        const TZone f = zoneSetzen(geraet, seitenText(m_fuss[variante], i + 1, m_seiten), breite);
+        const QString fussHtml = seitenText(m_fuss[variante], i + 1, m_seiten);
+        const TZone f = fussHtml == fussMusterHtml ? fussMuster : zoneSetzen(geraet, fussHtml, breite);
         zoneZeichnen(p, f, QPointF(links, blatt.height() - unten - f.Hoehe));
     }
     p.end();

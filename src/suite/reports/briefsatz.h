@@ -96,5 +96,5 @@ QString qel_Briefanrede(const QString& anrede, const QString& nachname);
 QPair<QString, QString> qel_BriefTextTeilen(const QString& text);
 
 // Letter text as HTML: special characters escaped, line breaks (CR LF, LF, CR and the two characters
-// backslash and n) kept, e-mail and web addresses kept on one line.
+// backslash and n) kept.
 QString qel_TextAlsHtml(const QString& text);

@@ -3,8 +3,48 @@
 #include "berichtausgabe.h"
 #include "briefsatz.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+
+namespace {
+
+// The letters of a run read their template once; a file changed on the disk is read again.
+QString vorlageLesen(const QString& pfad)
+{
+    struct TGelesen {
+        QDateTime Stand;
+        qint64 Groesse = -1;
+        QString Text;
+    };
+    static QMutex sperre;
+    static QHash<QString, TGelesen> gelesen;
+    const QFileInfo info(pfad);
+    if (!info.isFile())
+        throw EQELError(QStringLiteral("Die Berichtsdatei kann nicht gelesen werden:\n%1").arg(pfad));
+    {
+        QMutexLocker l(&sperre);
+        auto it = gelesen.constFind(pfad);
+        if (it != gelesen.constEnd() && it->Stand == info.lastModified() && it->Groesse == info.size())
+            return it->Text;
+    }
+    QFile f(pfad);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EQELError(QStringLiteral("Die Berichtsdatei kann nicht gelesen werden:\n%1").arg(pfad));
+    const QByteArray roh = f.readAll();
+    const QString text = QString::fromUtf8(roh);
+    if (text.trimmed().isEmpty() || text.contains(QChar(0xFFFD)) || roh.contains('\0'))
+        throw EQELError(QStringLiteral("Die Berichtsdatei ist leer oder keine Textdatei (UTF-8):\n%1").arg(pfad));
+    QMutexLocker l(&sperre);
+    if (gelesen.size() > 16)
+        gelesen.clear();
+    gelesen.insert(pfad, TGelesen{info.lastModified(), info.size(), text});
+    return text;
+}
+
+}  // namespace
 
 TCrystalRDCn::TCrystalRDCn(QObject* owner) { Q_UNUSED(owner); }
 
@@ -37,13 +77,7 @@ void TCrystalRDCn::ladenWennNoetig()
         throw EQELError(QStringLiteral("Dem Bericht ist keine Berichtsdatei zugeordnet."));
     if (m_geladen)
         return;
-    QFile f(m_pfad);
-    if (!QFileInfo(m_pfad).isFile() || !f.open(QIODevice::ReadOnly))
-        throw EQELError(QStringLiteral("Die Berichtsdatei kann nicht gelesen werden:\n%1").arg(m_pfad));
-    const QByteArray roh = f.readAll();
-    m_vorlage = QString::fromUtf8(roh);
-    if (m_vorlage.trimmed().isEmpty() || m_vorlage.contains(QChar(0xFFFD)) || roh.contains('\0'))
-        throw EQELError(QStringLiteral("Die Berichtsdatei ist leer oder keine Textdatei (UTF-8):\n%1").arg(m_pfad));
+    m_vorlage = vorlageLesen(m_pfad);
     IQEL_PrintEditServerRef server;
     Glob_WWSServerFactoryClass().PrintEditServer_Holen(server);
     m_zeilen = server->Druckdaten_Lesen(m_dateien.Auftrag);
