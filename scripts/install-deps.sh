@@ -12,7 +12,7 @@ PKGS=(
   libkainjow-mustache-dev
   libqt6svg6 libcups2 poppler-utils xvfb xauth fonts-dejavu-core fonts-liberation qt6-translations-l10n
   sqlite3 postgresql-15
-  libsqlite3-dev postgresql-client-15
+  libsqlite3-dev libpq-dev postgresql-client-15
   libcurl4-openssl-dev
   dpkg-dev lintian appstream desktop-file-utils
 )

@@ -80,6 +80,7 @@ public:
 private:
     struct TGruppe;
     void gruppeVerarbeiten(TGruppe& g, const QString& zeitraum);
+    void anteileSchreiben();
     void partnerLaden();
 
     QStringList m_dateien;
@@ -88,6 +89,12 @@ private:
     QHash<int, TPartnerInfo> m_partner;
     QSet<int> m_partnerInDatei;
     std::unique_ptr<TStapelSchreiber> m_neuePosten;
+    std::unique_ptr<TSqlAbfrage> m_postenAendern;
+    struct TAnteil {
+        QString beleg, zeitraum;
+        qint64 soll, haben;
+    };
+    std::vector<TAnteil> m_anteile;  // DATEV shares of the slice, written after it
     std::unique_ptr<TStapelSchreiber> m_neueOrgs, m_neueKontakte, m_neuePartner;
     TSchluesselVorrat m_postenSchluessel{QStringLiteral("TRANSAKTION")};
     TSchluesselVorrat m_orgSchluessel{QStringLiteral("ORGANISATION")};

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace import {
 
@@ -774,11 +777,13 @@ void TImportLauf::gruppeVerarbeiten(TGruppe& g, const QString& zeitraum)
             ++Ergebnis.PostenUnveraendert;
         } else {
             // The dunning level and the contact person stay: they belong to this module's history.
-            TSqlAbfrage(QStringLiteral("UPDATE offener_posten SET gep_rnr = ?, gep_lnr = ?, belegart = ?, belegdatum = ?, "
-                                       "soll_cent = ?, haben_cent = ?, zahlungsziel = ?, kommentar = ?, zentralreguliert = ?, "
-                                       "waehrung = ?, buchungsperiode = ?, kostenstelle = ?, konto = ?, skonto_cent = ?, "
-                                       "skonto_bis = ?, letzte_zahlung = ? WHERE rechner_nr = ? AND trans_nr = ? AND lfd_nr = ?"))
-                .Bind({neu.gep.RNr, neu.gep.LNr, neu.belegart, neu.datum, neu.soll, neu.haben, neu.ziel, neu.kommentar,
+            if (!m_postenAendern)
+                m_postenAendern = std::make_unique<TSqlAbfrage>(QStringLiteral(
+                    "UPDATE offener_posten SET gep_rnr = ?, gep_lnr = ?, belegart = ?, belegdatum = ?, soll_cent = ?, "
+                    "haben_cent = ?, zahlungsziel = ?, kommentar = ?, zentralreguliert = ?, waehrung = ?, "
+                    "buchungsperiode = ?, kostenstelle = ?, konto = ?, skonto_cent = ?, skonto_bis = ?, letzte_zahlung = ? "
+                    "WHERE rechner_nr = ? AND trans_nr = ? AND lfd_nr = ?"));
+            m_postenAendern->Bind({neu.gep.RNr, neu.gep.LNr, neu.belegart, neu.datum, neu.soll, neu.haben, neu.ziel, neu.kommentar,
                        neu.zentral, neu.waehrung, neu.periode, neu.kostenstelle, neu.konto, neu.skonto, neu.skontoBis,
                        neu.letzteZahlung, alt.rechner, alt.trans, alt.lfd})
                 .Exec();
@@ -791,125 +796,119 @@ void TImportLauf::gruppeVerarbeiten(TGruppe& g, const QString& zeitraum)
                                              betragText(alt.soll - alt.haben), betragText(neu.soll - neu.haben));
         }
     }
-    if (datev) {
-        TSqlAbfrage(QStringLiteral("DELETE FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? AND beleg = ? AND zeitraum = ?"))
-            .Bind({MandantId.RNr, MandantId.LNr, g.beleg, zeitraum})
-            .Exec();
-        TSqlAbfrage(QStringLiteral("INSERT INTO import_anteil (mandant_rnr, mandant_lnr, beleg, zeitraum, soll_cent, haben_cent) "
-                                   "VALUES (?, ?, ?, ?, ?, ?)"))
-            .Bind({MandantId.RNr, MandantId.LNr, g.beleg, zeitraum, soll, haben})
-            .Exec();
-    }
+    if (datev)
+        m_anteile.push_back({g.beleg, zeitraum, soll, haben});
 }
+
+// This period's shares of the documents just merged replace what an earlier read of it left.
+void TImportLauf::anteileSchreiben()
+{
+    if (m_anteile.empty())
+        return;
+    TStapelAbfrage loeschen([](int n) {
+        QStringList belege;
+        for (int i = 0; i < n; ++i)
+            belege << QStringLiteral("?");
+        return QStringLiteral("DELETE FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? AND zeitraum = ? "
+                              "AND beleg IN (%1)")
+            .arg(belege.join(QStringLiteral(", ")));
+    });
+    for (size_t i = 0; i < m_anteile.size(); i += kStapel) {
+        const size_t n = std::min(m_anteile.size() - i, size_t(kStapel));
+        TSqlAbfrage& q = loeschen.Fuer(int(n));
+        // One period per merge: the rows of a batch share it.
+        q.Bind({MandantId.RNr, MandantId.LNr, m_anteile[i].zeitraum});
+        for (size_t j = i; j < i + n; ++j)
+            q.Bind(m_anteile[j].beleg);
+        q.Exec();
+    }
+    TStapelSchreiber neu(QStringLiteral("import_anteil (mandant_rnr, mandant_lnr, beleg, zeitraum, soll_cent, haben_cent)"), 6);
+    for (const TAnteil& a : m_anteile)
+        neu.Zeile({MandantId.RNr, MandantId.LNr, a.beleg, a.zeitraum, a.soll, a.haben});
+    neu.Schreiben();
+    m_anteile.clear();
+}
+
+namespace {
+
+// Stored items of the client by document number and instalment.
+using TPostenKey = std::pair<QString, int>;
+
+struct TPostenKeyHash {
+    size_t operator()(const TPostenKey& k) const { return qHash(k.first) ^ (size_t(k.second) * 0x9E3779B9u); }
+};
+
+}  // namespace
 
 void TImportLauf::Zusammenfuehren(int datei, const QString& zeitraum)
 {
     m_staging.Schreiben();
     PartnerSchreiben();
-    QString sql = QStringLiteral(
-        "SELECT z.datei, z.zeile, z.art, z.beleg, z.rate, z.partner_nr, z.datum, z.faellig, z.betrag_cent, z.kommentar, "
-        "z.kostenstelle, z.konto, z.waehrung, z.skonto_cent, z.skonto_bis, z.zentral, z.mahnstufe, z.periode, "
-        "op.rechner_nr, op.trans_nr, op.lfd_nr, op.gep_rnr, op.gep_lnr, op.belegart, op.belegdatum, op.soll_cent, "
-        "op.haben_cent, op.zahlungsziel, op.kommentar, op.zentralreguliert, op.waehrung, op.buchungsperiode, "
-        "op.kostenstelle, op.konto, op.skonto_cent, op.skonto_bis, op.letzte_zahlung, %1 "
-        "FROM import_zeile z LEFT JOIN offener_posten op ON op.mandant_rnr = ? AND op.mandant_lnr = ? "
-        "AND op.belegnummer = z.beleg AND op.lfd_nr = z.rate %2"
-        "WHERE z.lauf_rnr = ? AND z.lauf = ? AND %3 AND (? = 1 OR z.beleg > ? OR (z.beleg = ? AND z.rate > ?)) "
-        "ORDER BY z.beleg, z.rate, z.datei, z.zeile LIMIT ?");
-    QVariantList werte{MandantId.RNr, MandantId.LNr};
-    if (zeitraum.isEmpty()) {
-        sql = sql.arg(QStringLiteral("0, 0"), QString(), QStringLiteral("z.art IN ('R', 'G', 'Z', 'C')"));
-    } else {
-        sql = sql.arg(QStringLiteral("COALESCE(a.soll, 0), COALESCE(a.haben, 0)"),
-                      QStringLiteral("LEFT JOIN (SELECT beleg, SUM(soll_cent) AS soll, SUM(haben_cent) AS haben FROM import_anteil "
-                                     "WHERE mandant_rnr = ? AND mandant_lnr = ? AND zeitraum <> ? GROUP BY beleg) a "
-                                     "ON a.beleg = z.beleg "),
-                      QStringLiteral("z.datei = ?"));
-        werte << MandantId.RNr << MandantId.LNr << zeitraum;
-    }
-    werte << m_lauf.RNr << m_lauf.LNr;
-    if (!zeitraum.isEmpty())
-        werte << datei;
-    TSqlAbfrage q(sql);
+    const bool datev = !zeitraum.isEmpty();
+
+    // Every statement here reads a range of an index: the staged lines along (beleg, rate), the stored
+    // items and the other periods' shares along the document number. No join and no sort of all staged
+    // lines per slice, so the plan does not depend on statistics, which a running import has none of.
+    TSqlAbfrage zeilen(QStringLiteral(
+        "SELECT datei, zeile, art, beleg, rate, partner_nr, datum, faellig, betrag_cent, kommentar, kostenstelle, "
+        "konto, waehrung, skonto_cent, skonto_bis, zentral, mahnstufe, periode FROM import_zeile "
+        "WHERE lauf_rnr = ? AND lauf = ? AND (beleg > ? OR (beleg = ? AND rate > ?)) AND beleg >= ? AND %1 "
+        "ORDER BY beleg, rate, datei, zeile LIMIT ?")
+                           .arg(datev ? QStringLiteral("datei = ?") : QStringLiteral("art IN ('R', 'G', 'Z', 'C')")));
+    TSqlAbfrage gespeichert(QStringLiteral(
+        "SELECT belegnummer, lfd_nr, rechner_nr, trans_nr, gep_rnr, gep_lnr, belegart, belegdatum, soll_cent, haben_cent, "
+        "zahlungsziel, kommentar, zentralreguliert, waehrung, buchungsperiode, kostenstelle, konto, skonto_cent, "
+        "skonto_bis, letzte_zahlung FROM offener_posten "
+        "WHERE mandant_rnr = ? AND mandant_lnr = ? AND belegnummer >= ? AND belegnummer <= ?"));
+    std::unique_ptr<TSqlAbfrage> anteile;
+    if (datev)
+        anteile = std::make_unique<TSqlAbfrage>(QStringLiteral(
+            "SELECT beleg, SUM(soll_cent), SUM(haben_cent) FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? "
+            "AND beleg >= ? AND beleg <= ? AND zeitraum <> ? GROUP BY beleg"));
 
     // Read in slices, each ending at a whole document, and write only between them: PostgreSQL
     // serves one query at a time on a connection, and a slice bounds the memory.
     QString abBeleg;
-    int abRate = 0;
-    bool erster = true;
+    int abRate = std::numeric_limits<int>::min();
     int grenze = 20000;
     for (;;) {
-        for (const QVariant& v : werte)
-            q.Bind(v);
-        q.Bind({erster ? 1 : 0, abBeleg, abBeleg, abRate, grenze});
-        q.Exec();
+        zeilen.Bind({m_lauf.RNr, m_lauf.LNr, abBeleg, abBeleg, abRate, abBeleg});
+        if (datev)
+            zeilen.Bind(datei);
+        zeilen.Bind(grenze);
+        zeilen.Exec();
         std::vector<TGruppe> gruppen;
-        QSet<qint64> zeilenDerGruppe;
-        int zeilen = 0;
-        while (q.Next()) {
-            ++zeilen;
+        int anzahl = 0;
+        while (zeilen.Next()) {
+            ++anzahl;
             TPostenZeile z;
-            z.Datei = q.Int(0);
-            z.Zeile = q.Int64(1);
-            z.Art = q.Text(2).isEmpty() ? ' ' : q.Text(2).at(0).toLatin1();
-            z.Beleg = q.Text(3);
-            z.Rate = q.Int(4);
-            if (gruppen.empty() || z.Beleg != gruppen.back().beleg || z.Rate != gruppen.back().rate) {
+            z.Datei = zeilen.Int(0);
+            z.Zeile = zeilen.Int64(1);
+            const QString art = zeilen.Text(2);
+            z.Art = art.isEmpty() ? ' ' : art.at(0).toLatin1();
+            z.Beleg = zeilen.Text(3);
+            z.Rate = zeilen.Int(4);
+            if (gruppen.empty() || z.Rate != gruppen.back().rate || z.Beleg != gruppen.back().beleg) {
                 gruppen.emplace_back();
                 gruppen.back().beleg = z.Beleg;
                 gruppen.back().rate = z.Rate;
-                zeilenDerGruppe.clear();
             }
-            TGruppe& g = gruppen.back();
-            // The same line twice: the document is stored twice for the client.
-            const qint64 schluessel = qint64(z.Datei) << 40 | z.Zeile;
-            if (zeilenDerGruppe.contains(schluessel)) {
-                g.mehrfachGespeichert = true;
-                continue;
-            }
-            zeilenDerGruppe << schluessel;
-            z.PartnerNr = q.Int(5);
-            z.Datum = q.Double(6);
-            z.Faellig = q.Double(7);
-            z.BetragCent = q.Int64(8);
-            z.Kommentar = q.Text(9);
-            z.Kostenstelle = q.Text(10);
-            z.Konto = q.Text(11);
-            z.Waehrung = q.Text(12);
-            z.SkontoCent = q.Int64(13);
-            z.SkontoBis = q.Double(14);
-            z.Zentral = q.Int(15);
-            z.Mahnstufe = q.Int(16);
-            z.Periode = q.Int(17);
-            g.zeilen.push_back(z);
-            if (g.zeilen.size() == 1 && !q.Wert(18).isNull()) {
-                TGespeichert& a = g.alt;
-                a.da = true;
-                a.rechner = q.Int(18);
-                a.trans = q.Int(19);
-                a.lfd = q.Int(20);
-                a.gep = TIntPair{q.Int(21), q.Int(22)};
-                a.belegart = q.Text(23);
-                a.datum = q.Double(24);
-                a.soll = q.Int64(25);
-                a.haben = q.Int64(26);
-                a.ziel = q.Double(27);
-                a.kommentar = q.Text(28);
-                a.zentral = q.Int(29);
-                a.waehrung = q.Text(30);
-                a.periode = q.Int(31);
-                a.kostenstelle = q.Text(32);
-                a.konto = q.Text(33);
-                a.skonto = q.Int64(34);
-                a.skontoBis = q.Double(35);
-                a.letzteZahlung = q.Double(36);
-            }
-            if (g.zeilen.size() == 1) {
-                g.alt.andereSoll = q.Int64(37);
-                g.alt.andereHaben = q.Int64(38);
-            }
+            z.PartnerNr = zeilen.Int(5);
+            z.Datum = zeilen.Double(6);
+            z.Faellig = zeilen.Double(7);
+            z.BetragCent = zeilen.Int64(8);
+            z.Kommentar = zeilen.Text(9);
+            z.Kostenstelle = zeilen.Text(10);
+            z.Konto = zeilen.Text(11);
+            z.Waehrung = zeilen.Text(12);
+            z.SkontoCent = zeilen.Int64(13);
+            z.SkontoBis = zeilen.Double(14);
+            z.Zentral = zeilen.Int(15);
+            z.Mahnstufe = zeilen.Int(16);
+            z.Periode = zeilen.Int(17);
+            gruppen.back().zeilen.push_back(std::move(z));
         }
-        const bool voll = zeilen == grenze;
+        const bool voll = anzahl == grenze;
         if (voll) {
             // The last document may go on in the next slice; one alone that fills a slice needs a larger one.
             if (gruppen.size() == 1) {
@@ -918,13 +917,61 @@ void TImportLauf::Zusammenfuehren(int datei, const QString& zeitraum)
             }
             gruppen.pop_back();
         }
-        for (TGruppe& g : gruppen)
+        if (gruppen.empty())
+            break;
+        const QString erster = gruppen.front().beleg, letzter = gruppen.back().beleg;
+
+        // The stored items of the slice's documents; a document stored twice cannot be matched.
+        std::unordered_map<TPostenKey, TGespeichert, TPostenKeyHash> alt;
+        std::unordered_set<TPostenKey, TPostenKeyHash> mehrfach;
+        gespeichert.Bind({MandantId.RNr, MandantId.LNr, erster, letzter}).Exec();
+        while (gespeichert.Next()) {
+            TPostenKey key{gespeichert.Text(0), gespeichert.Int(1)};
+            TGespeichert a;
+            a.da = true;
+            a.lfd = key.second;
+            a.rechner = gespeichert.Int(2);
+            a.trans = gespeichert.Int(3);
+            a.gep = TIntPair{gespeichert.Int(4), gespeichert.Int(5)};
+            a.belegart = gespeichert.Text(6);
+            a.datum = gespeichert.Double(7);
+            a.soll = gespeichert.Int64(8);
+            a.haben = gespeichert.Int64(9);
+            a.ziel = gespeichert.Double(10);
+            a.kommentar = gespeichert.Text(11);
+            a.zentral = gespeichert.Int(12);
+            a.waehrung = gespeichert.Text(13);
+            a.periode = gespeichert.Int(14);
+            a.kostenstelle = gespeichert.Text(15);
+            a.konto = gespeichert.Text(16);
+            a.skonto = gespeichert.Int64(17);
+            a.skontoBis = gespeichert.Double(18);
+            a.letzteZahlung = gespeichert.Double(19);
+            if (!alt.emplace(key, std::move(a)).second)
+                mehrfach.insert(std::move(key));
+        }
+        QHash<QString, std::pair<qint64, qint64>> andere;
+        if (datev) {
+            anteile->Bind({MandantId.RNr, MandantId.LNr, erster, letzter, zeitraum}).Exec();
+            while (anteile->Next())
+                andere.insert(anteile->Text(0), {anteile->Int64(1), anteile->Int64(2)});
+        }
+        for (TGruppe& g : gruppen) {
+            const TPostenKey key{g.beleg, g.rate};
+            if (const auto it = alt.find(key); it != alt.end())
+                g.alt = it->second;
+            g.mehrfachGespeichert = mehrfach.count(key) > 0;
+            if (const auto it = andere.constFind(g.beleg); it != andere.constEnd()) {
+                g.alt.andereSoll = it->first;
+                g.alt.andereHaben = it->second;
+            }
             gruppeVerarbeiten(g, zeitraum);
+        }
         if (m_neuePosten)
             m_neuePosten->Schreiben();
+        anteileSchreiben();
         if (!voll)
             break;
-        erster = false;
         abBeleg = gruppen.back().beleg;
         abRate = gruppen.back().rate;
     }

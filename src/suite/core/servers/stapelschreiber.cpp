@@ -1,0 +1,172 @@
+// Bulk writes of the import and the demo data through each engine's own fast path.
+#include "stapelabfrage.h"
+
+#include <QSqlDriver>
+#include <algorithm>
+#include <memory>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+using namespace qel_datenbank;
+
+namespace {
+
+// The driver's own connection; typen as the driver names it ("sqlite3*", or "PGconn*"/"pg_conn*").
+template <class T>
+T* treiberHandle(std::initializer_list<const char*> typen)
+{
+    const QVariant h = qel_Verbindung().driver()->handle();
+    if (!h.isValid() || std::none_of(typen.begin(), typen.end(), [&](const char* t) { return qstrcmp(h.typeName(), t) == 0; }))
+        return nullptr;
+    return *static_cast<T* const*>(h.constData());
+}
+
+// Text as every statement stores it (see bindWert): no NUL characters.
+QString ohneNul(const QString& s) { return s.contains(QChar(0)) ? QString(s).remove(QChar(0)) : s; }
+
+// COPY's text format: backslash, tab and line breaks escaped; \N is NULL.
+void copyFeld(QByteArray& ziel, const QVariant& v)
+{
+    if (!v.isValid()) {
+        ziel += "\\N";
+        return;
+    }
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        ziel += v.toBool() ? '1' : '0';
+        return;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        ziel += QByteArray::number(v.toLongLong());
+        return;
+    case QMetaType::Double:
+        ziel += QByteArray::number(v.toDouble(), 'g', 17);
+        return;
+    default:
+        break;
+    }
+    const QByteArray text = ohneNul(v.toString()).toUtf8();
+    for (const char c : text) {
+        switch (c) {
+        case '\\': ziel += "\\\\"; break;
+        case '\t': ziel += "\\t"; break;
+        case '\n': ziel += "\\n"; break;
+        case '\r': ziel += "\\r"; break;
+        default: ziel += c;
+        }
+    }
+}
+
+}  // namespace
+
+TStapelSchreiber::TStapelSchreiber(const QString& tabelleUndSpalten, int spalten)
+    : m_tabelle(tabelleUndSpalten), m_spalten(spalten)
+{
+}
+
+void TStapelSchreiber::Schreiben()
+{
+    if (m_zeilen == 0)
+        return;
+    if (TSuiteDatenbank::IstPostgres())
+        postgresSchreiben();
+    else
+        sqliteSchreiben();
+    m_werte.clear();
+    m_zeilen = 0;
+}
+
+void TStapelSchreiber::sqliteSchreiben()
+{
+    sqlite3* db = treiberHandle<sqlite3>({"sqlite3*"});
+    if (!db)
+        throw EQELError(QStringLiteral("Die Datenbank der Suite ist nicht geöffnet."));
+    QStringList platz;
+    for (int i = 0; i < m_spalten; ++i)
+        platz << QStringLiteral("?");
+    const QString sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(m_tabelle, platz.join(QStringLiteral(", ")));
+    auto fehler = [&](int rc) {
+        const QString text = QString::fromUtf8(sqlite3_errmsg(db));
+        SqlFehler(QSqlError(text, text, QSqlError::StatementError, QString::number(rc)), sql);
+    };
+    // Prepared per batch and finalized at its end: an open statement would keep the connection from closing.
+    sqlite3_stmt* st = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr); rc != SQLITE_OK)
+        fehler(rc);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> halter(st, sqlite3_finalize);
+    for (int z = 0; z < m_zeilen; ++z) {
+        for (int s = 0; s < m_spalten; ++s) {
+            const QVariant& v = m_werte.at(z * m_spalten + s);
+            int rc = SQLITE_OK;
+            switch (v.typeId()) {
+            case QMetaType::UnknownType:
+                rc = sqlite3_bind_null(st, s + 1);
+                break;
+            case QMetaType::Bool:
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+                rc = sqlite3_bind_int64(st, s + 1, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(st, s + 1, v.toDouble());
+                break;
+            default: {
+                const QString t = ohneNul(v.toString());
+                const void* zeichen = t.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(t.utf16());
+                rc = sqlite3_bind_text16(st, s + 1, zeichen, int(t.size() * 2), SQLITE_TRANSIENT);
+            }
+            }
+            if (rc != SQLITE_OK)
+                fehler(rc);
+        }
+        if (const int rc = sqlite3_step(st); rc != SQLITE_DONE)
+            fehler(rc);
+        sqlite3_reset(st);
+    }
+}
+
+void TStapelSchreiber::postgresSchreiben()
+{
+    PGconn* pg = treiberHandle<PGconn>({"PGconn*", "pg_conn*"});
+    if (!pg)
+        throw EQELError(QStringLiteral("Die Datenbank der Suite ist nicht geöffnet."));
+    const QString sql = QStringLiteral("COPY %1 FROM STDIN").arg(m_tabelle);
+    // Results the driver left unread would block the connection (as it does before its own statements).
+    while (PGresult* rest = PQgetResult(pg))
+        PQclear(rest);
+    QByteArray daten;
+    daten.reserve(m_zeilen * m_spalten * 12);
+    for (int z = 0; z < m_zeilen; ++z) {
+        for (int s = 0; s < m_spalten; ++s) {
+            if (s > 0)
+                daten += '\t';
+            copyFeld(daten, m_werte.at(z * m_spalten + s));
+        }
+        daten += '\n';
+    }
+    auto fehler = [&](PGresult* r) {
+        const QString text = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(pg)).trimmed();
+        const QString code = r ? QString::fromLatin1(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : QString();
+        if (r)
+            PQclear(r);
+        while (PGresult* rest = PQgetResult(pg))
+            PQclear(rest);
+        SqlFehler(QSqlError(text, text, QSqlError::StatementError, code), sql);
+    };
+    PGresult* r = PQexec(pg, sql.toUtf8().constData());
+    if (PQresultStatus(r) != PGRES_COPY_IN)
+        fehler(r);
+    PQclear(r);
+    if (PQputCopyData(pg, daten.constData(), int(daten.size())) != 1 || PQputCopyEnd(pg, nullptr) != 1)
+        fehler(nullptr);
+    r = PQgetResult(pg);
+    if (PQresultStatus(r) != PGRES_COMMAND_OK)
+        fehler(r);
+    PQclear(r);
+    while (PGresult* rest = PQgetResult(pg))
+        PQclear(rest);
+}
