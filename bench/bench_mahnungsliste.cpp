@@ -26,13 +26,6 @@ namespace {
 
 constexpr int kMahnungen = 50000;
 
-bool pruefe(const char* name, double wert, double cpu, double ziel)
-{
-    std::printf("%-52s %9.2f ms (CPU %.2f ms)  (Ziel <= %.0f ms)%s\n", name, wert, cpu, ziel,
-                wert <= ziel ? "" : "  VERFEHLT");
-    return wert <= ziel;
-}
-
 struct TBenchPosten {
     TIntPair GepNr;
     TQEL_Mahnung_Belegpositionen Position;

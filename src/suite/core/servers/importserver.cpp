@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <algorithm>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -15,34 +16,71 @@ namespace import {
 
 QString SpaltenNorm(const QString& name)
 {
+    // Plain ASCII (nearly every header and value compared here) needs no umlaut spelling.
+    QString r;
+    r.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) {
+            r.clear();
+            break;
+        }
+        if ((u >= 'a' && u <= 'z') || (u >= '0' && u <= '9'))
+            r += c;
+        else if (u >= 'A' && u <= 'Z')
+            r += QChar(u + ('a' - 'A'));
+    }
+    if (!r.isEmpty() || name.isEmpty())
+        return r;
     QString n = name.toLower();
     n.replace(QStringLiteral("ä"), QStringLiteral("ae"));
     n.replace(QStringLiteral("ö"), QStringLiteral("oe"));
     n.replace(QStringLiteral("ü"), QStringLiteral("ue"));
     n.replace(QStringLiteral("ß"), QStringLiteral("ss"));
-    QString r;
+    r.clear();
     for (const QChar c : n)
         if (c.isLetterOrNumber())
             r += c;
     return r;
 }
 
+namespace {
+
+bool nurZiffern(QStringView t) { return !t.isEmpty() && std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }); }
+
+// 1234, 1.234 or 1.234.567 (groups of three after the first).
+bool ganzzahlTeil(QStringView t)
+{
+    if (!t.contains(u'.'))
+        return nurZiffern(t);
+    const QList<QStringView> gruppen = t.split(u'.');
+    if (gruppen.size() < 2 || gruppen.first().size() > 3 || !nurZiffern(gruppen.first()))
+        return false;
+    for (qsizetype i = 1; i < gruppen.size(); ++i)
+        if (gruppen[i].size() != 3 || !nurZiffern(gruppen[i]))
+            return false;
+    return true;
+}
+
+}  // namespace
+
 QString BetragLesen(const QString& text, qint64& cent)
 {
-    static const QRegularExpression muster(QStringLiteral("^(\\d{1,3}(\\.\\d{3})+|\\d+)(,(\\d{1,2}))?$"));
     const QString t = text.trimmed();
     if (t.isEmpty())
         return QStringLiteral("fehlt");
     if (t.startsWith(QLatin1Char('-')))
         return QStringLiteral("\"%1\" ist negativ; die Satzart bestimmt die Richtung, der Betrag ist positiv").arg(t);
-    const QRegularExpressionMatch m = muster.match(t);
-    if (!m.hasMatch())
+    const qsizetype komma = t.indexOf(QLatin1Char(','));
+    const QStringView vorn = komma < 0 ? QStringView(t) : QStringView(t).left(komma);
+    const QStringView hinten = komma < 0 ? QStringView() : QStringView(t).mid(komma + 1);
+    if (!ganzzahlTeil(vorn) || (komma >= 0 && (hinten.size() > 2 || !nurZiffern(hinten))))
         return QStringLiteral("\"%1\" ist kein Betrag der Form 1.234,56").arg(t);
-    QString ganz = m.captured(1);
+    QString ganz = vorn.toString();
     ganz.remove(QLatin1Char('.'));
     if (ganz.size() > 9)
         return QStringLiteral("\"%1\" ist größer als 999.999.999,99").arg(t);
-    const QString nachkomma = m.captured(4).leftJustified(2, QLatin1Char('0'));
+    const QString nachkomma = hinten.toString().leftJustified(2, QLatin1Char('0'));
     cent = ganz.toLongLong() * 100 + nachkomma.toLongLong();
     if (cent == 0)
         return QStringLiteral("ist 0");
@@ -51,15 +89,15 @@ QString BetragLesen(const QString& text, qint64& cent)
 
 QString DatumLesen(const QString& text, TDateTime& datum)
 {
-    static const QRegularExpression muster(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
     const QString t = text.trimmed();
     if (t.isEmpty())
         return QStringLiteral("fehlt");
-    const QRegularExpressionMatch m = muster.match(t);
-    if (!m.hasMatch())
+    const QList<QStringView> teile = QStringView(t).split(u'.');
+    if (teile.size() != 3 || teile[0].size() > 2 || teile[1].size() > 2 || teile[2].size() != 4
+        || !std::all_of(teile.begin(), teile.end(), nurZiffern))
         return QStringLiteral("\"%1\" ist kein Datum der Form TT.MM.JJJJ").arg(t);
-    const int jahr = m.captured(3).toInt();
-    const QDate d(jahr, m.captured(2).toInt(), m.captured(1).toInt());
+    const int jahr = teile[2].toInt();
+    const QDate d(jahr, teile[1].toInt(), teile[0].toInt());
     if (!d.isValid())
         return QStringLiteral("\"%1\" ist kein Tag des Kalenders").arg(t);
     if (jahr < 1900 || jahr > 9999)

@@ -369,7 +369,7 @@ QString Stammdaten_TextFehler(const QString& text, int maxLaenge)
         if (c.category() == QChar::Other_Control || c == QChar(0x2028) || c == QChar(0x2029))
             return QStringLiteral("enthält Steuerzeichen (etwa einen Zeilenumbruch)");
     // Length as the database counts it: characters, a pair of UTF-16 surrogates being one.
-    if (text.toUcs4().size() > maxLaenge)
+    if (text.size() > maxLaenge && text.toUcs4().size() > maxLaenge)
         return QStringLiteral("ist länger als %1 Zeichen").arg(maxLaenge);
     return QString();
 }
