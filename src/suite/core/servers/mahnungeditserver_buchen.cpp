@@ -94,13 +94,6 @@ struct TBuchungsAbfragen {
                              "AND offener_posten.soll_cent <> offener_posten.haben_cent + 0 * v.mahnstufe "
                              "RETURNING offener_posten.rechner_nr, offener_posten.trans_nr, offener_posten.lfd_nr");
     }};
-    TStapelAbfrage positionenSchreiben{[](int n) {
-        return QStringLiteral(
-                   "INSERT INTO mahnung_position (mahnung_rnr, mahnung_lnr, pos, op_rechner_nr, op_trans_nr, op_lfd_nr, "
-                   "zahlbar_bis, mahnstufe, saldo_cent, mahngebuehren_cent, verzugszins_cent, belegnummer, belegdatum, "
-                   "pauschale_cent) VALUES %1")
-            .arg(platzhalterZeilen(n, 14, false));
-    }};
 };
 
 // A block of anzahl consecutive document numbers of a client, fiscal year and computer; returns the first.
@@ -224,18 +217,21 @@ void belegeSchreiben(TBuchungsAbfragen& a, const TQEL_Mahnung_Beleg_Array& mahnu
         for (const TQEL_Mahnung_Belegpositionen& p : mahnungen[size_t(i)].Positionen)
             positionen.emplace_back(i, ++pos, &p);
     }
+    TStapelSchreiber neu(QStringLiteral("mahnung_position (mahnung_rnr, mahnung_lnr, pos, op_rechner_nr, op_trans_nr, "
+                                        "op_lfd_nr, zahlbar_bis, mahnstufe, saldo_cent, mahngebuehren_cent, "
+                                        "verzugszins_cent, belegnummer, belegdatum, pauschale_cent)"),
+                         14);
     int geschrieben = 0;
     for (size_t anfang = 0; anfang < positionen.size(); anfang += kStapel) {
         const int anzahl = int(std::min(positionen.size() - anfang, size_t(kStapel)));
-        TSqlAbfrage& q = a.positionenSchreiben.Fuer(anzahl);
         for (size_t k = anfang; k < anfang + size_t(anzahl); ++k) {
             const auto& [i, pos, pp] = positionen[k];
             const TQEL_Mahnung_Belegpositionen& p = *pp;
-            q.Bind({id.RNr, id.LNr + i, pos, p.RNr, p.TransNr, int(p.LfdNr), p.ZahlbarBis, p.Mahnstufe,
-                    qel_Cent(p.Saldo), qel_Cent(p.Mahngebuehren), qel_Cent(p.Verzugszins), p.Belegnummer,
-                    p.Belegdatum, qel_Cent(p.Pauschale)});
+            neu.Zeile({id.RNr, id.LNr + i, pos, p.RNr, p.TransNr, int(p.LfdNr), p.ZahlbarBis, p.Mahnstufe,
+                       qel_Cent(p.Saldo), qel_Cent(p.Mahngebuehren), qel_Cent(p.Verzugszins), p.Belegnummer,
+                       p.Belegdatum, qel_Cent(p.Pauschale)});
         }
-        q.Exec();
+        neu.Schreiben();
         for (int k = 0; k < anzahl; ++k)
             abbruchpunkt(++geschrieben);
     }
