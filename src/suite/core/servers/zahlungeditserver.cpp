@@ -6,6 +6,7 @@
 
 #include <QCollator>
 #include <QHash>
+#include <QSet>
 #include <QLocale>
 #include <algorithm>
 #include <tuple>
@@ -117,6 +118,73 @@ std::vector<int> listenReihenfolge(const std::vector<TSortierSchluessel>& s)
     return reihenfolge;
 }
 
+// The partners of a client with what the list shows of them, read once per load. An item of a
+// partner outside the client (which the data should not have) is looked up on its own.
+class TPartnerVorrat {
+public:
+    struct TPartner {
+        TIntPair Id;
+        QString Name, Schluessel, OrgeSchluessel, Ort;
+        int Nr = 0;
+    };
+    explicit TPartnerVorrat(const TIntPair& mandant)
+        : m_einzeln(QStringLiteral("SELECT gp.rnr, gp.lnr, gp.name, gp.nr, gp.orge_rnr, gp.orge_lnr, o.ort "
+                                   "FROM geschaeftspartner gp LEFT JOIN organisation o ON o.rnr = gp.orge_rnr "
+                                   "AND o.lnr = gp.orge_lnr WHERE gp.rnr = ? AND gp.lnr = ?"))
+    {
+        TSqlAbfrage q(QStringLiteral("SELECT gp.rnr, gp.lnr, gp.name, gp.nr, gp.orge_rnr, gp.orge_lnr, o.ort "
+                                     "FROM geschaeftspartner gp LEFT JOIN organisation o ON o.rnr = gp.orge_rnr "
+                                     "AND o.lnr = gp.orge_lnr WHERE gp.mandant_rnr = ? AND gp.mandant_lnr = ?"));
+        q.Bind({mandant.RNr, mandant.LNr}).Exec();
+        while (q.Next())
+            lesen(q);
+    }
+    // Null for a partner not read (yet); it is noted for Nachlesen.
+    const TPartner* Finden(int rnr, int lnr)
+    {
+        const qint64 k = schluessel(rnr, lnr);
+        if (const auto it = m_partner.constFind(k); it != m_partner.constEnd())
+            return &*it;
+        if (!m_gibtEsNicht.contains(k))
+            m_fehlend.insert(k);
+        return nullptr;
+    }
+    // Reads the noted partners one by one (not while another query is being read: PostgreSQL serves one
+    // at a time). True when one of them exists.
+    bool Nachlesen()
+    {
+        bool gefunden = false;
+        for (const qint64 k : std::as_const(m_fehlend)) {
+            m_einzeln.Bind({int(k >> 32), int(quint32(k))}).Exec();
+            if (m_einzeln.Next()) {
+                lesen(m_einzeln);
+                gefunden = true;
+            } else {
+                m_gibtEsNicht.insert(k);
+            }
+        }
+        m_fehlend.clear();
+        return gefunden;
+    }
+
+private:
+    static qint64 schluessel(int rnr, int lnr) { return (qint64(rnr) << 32) | quint32(lnr); }
+    QHash<qint64, TPartner>::iterator lesen(TSqlAbfrage& q)
+    {
+        TPartner p;
+        p.Id = TIntPair{q.Int(0), q.Int(1)};
+        p.Name = q.Text(2);
+        p.Nr = q.Int(3);
+        p.Schluessel = paarText(p.Id.RNr, p.Id.LNr);
+        p.OrgeSchluessel = paarText(q.Int(4), q.Int(5));
+        p.Ort = q.Text(6);
+        return m_partner.insert(schluessel(p.Id.RNr, p.Id.LNr), p);
+    }
+    QHash<qint64, TPartner> m_partner;
+    QSet<qint64> m_fehlend, m_gibtEsNicht;
+    TSqlAbfrage m_einzeln;
+};
+
 // All dunning positions of a client in one pass, instead of two lookups per listed item.
 QHash<TPostenSchluessel, TMahnStand> mahnStaende(const TIntPair& mandant)
 {
@@ -155,83 +223,112 @@ bool TZahlungEditServer::OffenePosten_Abfragen(const TIntPair& mandant, const TI
     if (!IntPairDefined(mandant))
         return false;
     const QString datumSpalte = modus == 1 ? QStringLiteral("op.zahlungsziel") : QStringLiteral("op.belegdatum");
-    QString sql = QStringLiteral(
-        "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, gp.name, gp.rnr, gp.lnr, op.belegnummer, op.belegdatum, "
-        "op.soll_cent, op.haben_cent, op.zahlungsziel, op.kommentar, op.mahnstufe, op.zentralreguliert, "
-        "op.waehrung, op.buchungsperiode, op.kostenstelle, op.belegart, op.konto, gp.nr, op.skonto_cent, "
-        "op.skonto_bis, op.letzte_zahlung, op.kontakt_rnr, op.kontakt_lnr, o.ort, gp.orge_rnr, gp.orge_lnr "
-        "FROM offener_posten op "
-        "JOIN geschaeftspartner gp ON gp.rnr = op.gep_rnr AND gp.lnr = op.gep_lnr "
-        "LEFT JOIN organisation o ON o.rnr = gp.orge_rnr AND o.lnr = gp.orge_lnr "
-        "WHERE op.mandant_rnr = ? AND op.mandant_lnr = ? AND %1 >= ? AND %1 <= ? AND op.belegdatum <= ?")
-                      .arg(datumSpalte);
+    // The items alone: joining every row with its partner and address costs the database two index
+    // look-ups per item; the client's partners are read once instead and found in memory.
+    QString bedingung = QStringLiteral("WHERE op.mandant_rnr = ? AND op.mandant_lnr = ? AND %1 >= ? AND %1 <= ? "
+                                       "AND op.belegdatum <= ?")
+                            .arg(datumSpalte);
     if (IntPairDefined(gep))
-        sql += QStringLiteral(" AND op.gep_rnr = ? AND op.gep_lnr = ?");
+        bedingung += QStringLiteral(" AND op.gep_rnr = ? AND op.gep_lnr = ?");
     if (nurOffene == 1)
-        sql += QStringLiteral(" AND op.soll_cent - op.haben_cent <> 0");
+        bedingung += QStringLiteral(" AND op.soll_cent - op.haben_cent <> 0");
     if (mitZentralreguliert != 1)
-        sql += QStringLiteral(" AND op.zentralreguliert = 0");
-    sql += belegartenFilter(typen);
+        bedingung += QStringLiteral(" AND op.zentralreguliert = 0");
+    bedingung += belegartenFilter(typen);
+    auto binden = [&](TSqlAbfrage& q) {
+        q.Bind({mandant.RNr, mandant.LNr, von, bis, stichtag});
+        if (IntPairDefined(gep))
+            q.Bind({gep.RNr, gep.LNr});
+        q.Exec();
+    };
 
     const QHash<TPostenSchluessel, TMahnStand> mahnungen = mahnStaende(mandant);
     const TAktiveSperren sperren = MahnRegeln_AktiveSperren(mandant, stichtag);
     const int mindestTage = MahnRegeln_Lesen(mandant).MindestTage;
-    TSqlAbfrage q(sql);
-    q.Bind({mandant.RNr, mandant.LNr, von, bis, stichtag});
-    if (IntPairDefined(gep))
-        q.Bind({gep.RNr, gep.LNr});
-    q.Query().setForwardOnly(true);
-    q.Exec();
+    TPartnerVorrat partner(mandant);
+
+    // The table's storage is reserved once instead of grown and copied row by row.
+    int erwartet = 0;
+    {
+        TSqlAbfrage anzahl(QStringLiteral("SELECT COUNT(*) FROM offener_posten op ") + bedingung);
+        binden(anzahl);
+        if (anzahl.Next())
+            erwartet = anzahl.Int(0);
+    }
+    m_liste->Reserve(erwartet);
+    TSqlAbfrage q(QStringLiteral(
+        "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, op.gep_rnr, op.gep_lnr, op.belegnummer, op.belegdatum, "
+        "op.soll_cent, op.haben_cent, op.zahlungsziel, op.kommentar, op.mahnstufe, op.zentralreguliert, op.waehrung, "
+        "op.buchungsperiode, op.kostenstelle, op.belegart, op.konto, op.skonto_cent, op.skonto_bis, op.letzte_zahlung, "
+        "op.kontakt_rnr, op.kontakt_lnr FROM offener_posten op ") + bedingung);
     const QString mandantText = qel_TIntPair2String(mandant);
     std::vector<TVRItem> zeile(opSpaltenAnzahl);
     std::vector<TSortierSchluessel> schluessel;
-    while (q.Next()) {
-        const int rechner = q.Int(0), trans = q.Int(1), lfd = q.Int(2);
-        const qint64 soll = q.Int64(8), haben = q.Int64(9);
-        const TDateTime ziel = q.Double(10);
-        const bool zentral = q.Int(13) != 0;
-        const int mahnstufe = q.Int(12);
-        const auto stand = mahnungen.constFind(TPostenSchluessel{rechner, trans, lfd});
-        const bool gemahnt = stand != mahnungen.constEnd();
-        const TDateTime aktuellesZiel = gemahnt ? stand->ZielFuerStufe(mahnstufe, ziel) : ziel;
-        zeile[opGep] = q.Text(3);
-        zeile[opBelegnummer] = q.Text(6);
-        zeile[opDatum] = q.Double(7);
-        zeile[opSoll] = qel_Betrag(soll);
-        zeile[opHaben] = qel_Betrag(haben);
-        zeile[opSaldo] = qel_Betrag(soll - haben);
-        // The term now in force: a booked dunning's granted term replaces the item's own.
-        zeile[opZahlungsziel] = aktuellesZiel;
-        zeile[opKommentar] = q.Text(11);
-        zeile[opMahnstufe] = qint64(mahnstufe);
-        zeile[opGepNr] = paarText(q.Int(4), q.Int(5));
-        zeile[opRechnerNummer] = qint64(rechner);
-        zeile[opTransNummer] = qint64(trans);
-        zeile[opLfdNummer] = qint64(lfd);
-        zeile[opWaehrung] = q.Text(14);
-        zeile[opBuchungsperiode] = qint64(q.Int(15));
-        zeile[opKostenstelle] = q.Text(16);
-        zeile[opBelegart] = q.Text(17);
-        zeile[opKonto] = q.Text(18);
-        zeile[opGepNummer] = qint64(q.Int(19));
-        zeile[opTageUeberfaellig] = qint64(std::max(0.0, std::floor(zahlungsStichtag - aktuellesZiel)));
-        zeile[opSkonto] = qel_Betrag(q.Int64(20));
-        zeile[opSkontoBis] = q.Double(21);
-        zeile[opLetzteZahlung] = q.Double(22);
-        zeile[opKontaktperson] = paarText(q.Int(23), q.Int(24));
-        zeile[opOrt] = q.Text(25);
-        zeile[opUrspruenglichesZiel] = ziel;
-        zeile[opLetzteMahnung] = gemahnt ? TVRItem(stand->LetzteMahnung) : TVRItem();
-        zeile[opZentralreguliert] = zentral ? QStringLiteral("J") : QStringLiteral("N");
-        zeile[opMandant] = mandantText;
-        zeile[opOrgeNr] = paarText(q.Int(26), q.Int(27));
-        QString sperre = sperren.Text(q.Int(4), q.Int(5), rechner, trans, lfd);
-        if (sperre.isEmpty() && gemahnt)
-            sperre = MahnRegeln_MindestabstandText(stand->LetzteMahnung, stichtag, mindestTage);
-        zeile[opMahnsperre] = sperre;
-        schluessel.push_back({q.Text(3), q.Double(7), q.Text(6), rechner, trans, lfd});
-        m_liste->RowAdd(zeile, opSpaltenAnzahl - 1, m_liste->GetRowCount());
-        cache.Setzen(rechner, trans, lfd, TPostenMahnDaten{aktuellesZiel, zentral, ziel});
+    schluessel.reserve(size_t(erwartet));
+    auto lesen = [&] {
+        binden(q);
+        while (q.Next()) {
+            const TPartnerVorrat::TPartner* gp = partner.Finden(q.Int(3), q.Int(4));
+            if (!gp)
+                continue;  // an item without its partner is not listed
+            const int rechner = q.Int(0), trans = q.Int(1), lfd = q.Int(2);
+            const qint64 soll = q.Int64(7), haben = q.Int64(8);
+            const TDateTime ziel = q.Double(9);
+            const bool zentral = q.Int(12) != 0;
+            const int mahnstufe = q.Int(11);
+            const auto stand = mahnungen.constFind(TPostenSchluessel{rechner, trans, lfd});
+            const bool gemahnt = stand != mahnungen.constEnd();
+            const TDateTime aktuellesZiel = gemahnt ? stand->ZielFuerStufe(mahnstufe, ziel) : ziel;
+            const QString beleg = q.Text(5);
+            const TDateTime datum = q.Double(6);
+            zeile[opGep] = gp->Name;
+            zeile[opBelegnummer] = beleg;
+            zeile[opDatum] = datum;
+            zeile[opSoll] = qel_Betrag(soll);
+            zeile[opHaben] = qel_Betrag(haben);
+            zeile[opSaldo] = qel_Betrag(soll - haben);
+            // The term now in force: a booked dunning's granted term replaces the item's own.
+            zeile[opZahlungsziel] = aktuellesZiel;
+            zeile[opKommentar] = q.Text(10);
+            zeile[opMahnstufe] = qint64(mahnstufe);
+            zeile[opGepNr] = gp->Schluessel;
+            zeile[opRechnerNummer] = qint64(rechner);
+            zeile[opTransNummer] = qint64(trans);
+            zeile[opLfdNummer] = qint64(lfd);
+            zeile[opWaehrung] = q.Text(13);
+            zeile[opBuchungsperiode] = qint64(q.Int(14));
+            zeile[opKostenstelle] = q.Text(15);
+            zeile[opBelegart] = q.Text(16);
+            zeile[opKonto] = q.Text(17);
+            zeile[opGepNummer] = qint64(gp->Nr);
+            zeile[opTageUeberfaellig] = qint64(std::max(0.0, std::floor(zahlungsStichtag - aktuellesZiel)));
+            zeile[opSkonto] = qel_Betrag(q.Int64(18));
+            zeile[opSkontoBis] = q.Double(19);
+            zeile[opLetzteZahlung] = q.Double(20);
+            zeile[opKontaktperson] = paarText(q.Int(21), q.Int(22));
+            zeile[opOrt] = gp->Ort;
+            zeile[opUrspruenglichesZiel] = ziel;
+            zeile[opLetzteMahnung] = gemahnt ? TVRItem(stand->LetzteMahnung) : TVRItem();
+            zeile[opZentralreguliert] = zentral ? QStringLiteral("J") : QStringLiteral("N");
+            zeile[opMandant] = mandantText;
+            zeile[opOrgeNr] = gp->OrgeSchluessel;
+            QString sperre = sperren.Text(gp->Id.RNr, gp->Id.LNr, rechner, trans, lfd);
+            if (sperre.isEmpty() && gemahnt)
+                sperre = MahnRegeln_MindestabstandText(stand->LetzteMahnung, stichtag, mindestTage);
+            zeile[opMahnsperre] = sperre;
+            schluessel.push_back({gp->Name, datum, beleg, rechner, trans, lfd});
+            m_liste->RowAdd(std::move(zeile));  // every cell is set again for the next row
+            cache.Setzen(rechner, trans, lfd, TPostenMahnDaten{aktuellesZiel, zentral, ziel});
+        }
+    };
+    lesen();
+    // Items of a partner outside the client: read those partners, then the list once more.
+    if (partner.Nachlesen()) {
+        m_liste->RowsClear();
+        cache.Leeren();
+        schluessel.clear();
+        m_liste->Reserve(erwartet);
+        lesen();
     }
     m_liste->RowsReorder(listenReihenfolge(schluessel));
     return true;
