@@ -7,6 +7,7 @@
 #include "suite/core/servers/database.h"
 #include "suite/demodaten/demodaten.h"
 
+#include "benchbrief.h"
 #include "benchhilfe.h"
 
 #include <QApplication>
@@ -24,14 +25,8 @@ using namespace bench;
 
 namespace {
 
-struct TEmpfaenger {
-    TIntPair GepNr, OrgeNr;
-};
-
-const QString kText = QStringLiteral(
-    "Sehr geehrte Damen und Herren,\r\n\r\nbei der Durchsicht unserer Buchhaltung haben wir festgestellt, dass die "
-    "nachstehend aufgeführten Rechnungen noch nicht ausgeglichen sind.\r\n\r\nWir bitten Sie, den offenen Betrag bis "
-    "zum angegebenen Zahlungsziel zu überweisen.\r\n\r\nMit freundlichen Grüßen");
+using TEmpfaenger = TBriefEmpfaenger;
+const QString& kText = kBriefText;
 
 void brief(IQEL_PrintEditServer& server, const TIntPair& mandant, const TIntPair& firma, const TEmpfaenger& an, int nr)
 {
@@ -59,43 +54,7 @@ void brief(IQEL_PrintEditServer& server, const TIntPair& mandant, const TIntPair
     server.Druckdaten_Schreiben(r);
 
     TCrystalRDCn bericht;
-    bericht.Clear();
-    bericht.SetReport(GetDirWwsByName(qfBerichte, QStringLiteral("mahnung.html"), true), true, server.Druck_Kennung());
-    TQELReport* p = bericht.GetReport(0);
-    auto n = [](int v) { return QString::number(v); };
-    p->SetParameter(QStringLiteral("Param_Beleg_Beschreibung"), QStringLiteral("Zahlungserinnerung / Mahnung"));
-    p->SetParameter(QStringLiteral("Param_PRG_ID"), QStringLiteral("MAHNUNG"));
-    p->SetParameter(QStringLiteral("Param_Session_ID"), n(auftrag));
-    p->SetParameter(QStringLiteral("Param_BelegDatum"), QStringLiteral("08.12.2026"));
-    p->SetParameter(QStringLiteral("Param_Belegnummer"), Formatiere_Belegnummer_String(QStringLiteral("AOP"), nr, 2026, 1));
-    p->SetParameter(QStringLiteral("Param_GlaeubigerRNr"), n(mandant.RNr));
-    p->SetParameter(QStringLiteral("Param_GlaeubigerLNr"), n(mandant.LNr));
-    p->SetParameter(QStringLiteral("Param_Firma_OrgeRNr"), n(firma.RNr));
-    p->SetParameter(QStringLiteral("Param_Firma_OrgeLNr"), n(firma.LNr));
-    p->SetParameter(QStringLiteral("Param_Firma_MitaRNr"), QStringLiteral("0"));
-    p->SetParameter(QStringLiteral("Param_Firma_MitaLNr"), QStringLiteral("0"));
-    p->SetParameter(QStringLiteral("Param_SchuldnerRNr"), n(an.GepNr.RNr));
-    p->SetParameter(QStringLiteral("Param_SchuldnerLNr"), n(an.GepNr.LNr));
-    p->SetParameter(QStringLiteral("Param_Anschrift_OrgeRNr"), n(an.OrgeNr.RNr));
-    p->SetParameter(QStringLiteral("Param_Anschrift_OrgeLNr"), n(an.OrgeNr.LNr));
-    p->SetParameter(QStringLiteral("Param_Schuldner_MitaRNr"), QStringLiteral("0"));
-    p->SetParameter(QStringLiteral("Param_Schuldner_MitaLNr"), QStringLiteral("0"));
-    p->SetParameter(QStringLiteral("Param_Beruecksichtigt"), QStringLiteral("06.12.2026"));
-    p->SetParameter(QStringLiteral("Param_LogoKennung1"), QStringLiteral("BRIEF"));
-    p->SetParameter(QStringLiteral("Param_LogoKennung2"), QStringLiteral("BRIEFKO"));
-    p->SetParameter(QStringLiteral("Param_LogoName"), QStringLiteral("FIRMA1"));
-    p->SetParameter(QStringLiteral("Param_LogoLfdNr"), QStringLiteral("0"));
-    for (const char* s : {"Param_AbsenderAnzeigen", "Param_FonFaxMailBuchfiliale", "Param_GrussFilialname",
-                          "Param_BelegFussDrucken"})
-        p->SetParameter(QString::fromLatin1(s), QStringLiteral("J"));
-    p->EngineReport()->Set_TopMargin(qel_mmToTwips(20));
-    p->EngineReport()->Set_LeftMargin(qel_mmToTwips(25));
-    p->EngineReport()->Set_BottomMargin(qel_mmToTwips(20));
-    p->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
-                               QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
-                               QStringLiteral("@const_LogoLfdNr"));
-    bericht.GetIReport(0)->Set_PaperOrientation(crPortrait);
-    bericht.GetIReport(0)->Set_PaperSize(crPaperA4);
+    briefBericht(bericht, server, auftrag, mandant, firma, an.GepNr, an.OrgeNr, nr);
     bericht.Print(0, false);
     server.Druckauftrag_Beenden(QStringLiteral("MAHNUNG"), auftrag);
 }
@@ -112,37 +71,10 @@ int main(int argc, char** argv)
 
     TDemoOptionen demo;
     TBenchSuite suite(&demo);
-    const TSuiteKonfiguration& k = suite.Konfiguration;
-    QDir().mkpath(k.BerichtsOrdner);
-    // The shipped layout from the source tree.
-    const QString vorlage = QStringLiteral(MAHNWESEN_SOURCE_DIR "/reports/mahnung.html");
-    if (!QFile::copy(vorlage, QDir(k.BerichtsOrdner).filePath(QStringLiteral("mahnung.html")))) {
-        std::printf("Briefvorlage fehlt: %s\n", qPrintable(vorlage));
-        return 2;
-    }
-
-    // The first client writes to its partners.
-    IQEL_MandListeServerRef mandanten;
-    Glob_WWSServerFactoryClass().MandListeServer_Holen(mandanten);
-    const TIntPair mandant = mandanten->Mandanten_Lesen().first().Id;
-    Glob_WWSServerFactoryClass().MandListeServer_Freigeben(mandanten, QStringLiteral("bench"));
-    IQEL_GPListenServerRef gp;
-    Glob_WWSServerFactoryClass().GPListenServer_Holen(gp);
-    TIntPair firma;
-    gp->Gep_Lesen(mandant, firma);
+    TIntPair mandant, firma;
     std::vector<TEmpfaenger> an;
-    TVRList* partner = gp->Gep_Suchen(mandant, QString(), QString(), QString(), QString(), true, 200);
-    for (int i = 0; i < partner->GetRowCount(); ++i) {
-        TEmpfaenger e;
-        e.GepNr = qel_String2TIntPair(partner->GetCellValueAsString(i, CQEL_GPSuchErgebnis_GepNr));
-        gp->Gep_Lesen(e.GepNr, e.OrgeNr);
-        an.push_back(e);
-    }
-    Glob_WWSServerFactoryClass().GPListenServer_Freigeben(gp);
-    if (an.empty()) {
-        std::printf("keine Geschäftspartner in den Demodaten\n");
+    if (!briefUmgebung(suite.Konfiguration, mandant, firma, an))
         return 2;
-    }
 
     IQEL_PrintEditServerRef server;
     Glob_WWSServerFactoryClass().PrintEditServer_Holen(server);

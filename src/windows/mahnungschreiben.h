@@ -6,6 +6,7 @@
 #include "suite/ui/forms.h"
 #include "suite/core/servers/interfaces.h"
 #include "suite/ui/vtvrlist.h"
+#include "mahnungsdruck.h"
 
 #include <QTextEdit>
 #include <memory>
@@ -202,6 +203,8 @@ public:
     // --- printing (mahnungschreiben_drucken.cpp)
     void actDruckenExecute();
     void Drucken_Struktur();
+    // The documents of FMahnungen with the letter's text and dates, as printing takes them.
+    std::vector<TMahnungsDruck> Druckdaten() const;
     static QString getBlobText(const QString& Text, int N);
 
     // --- attachments (mahnungschreiben_anhang.cpp)

@@ -71,6 +71,11 @@ bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
         };
 
         const bool schreiben = FModus == CQEL_Mahnungen_Schreiben;
+        // The booked dunning's positions as the dunning server lists them carry their open items.
+        const int spalteLfdNr = FMahnungEditServer->PosSpalte_LfdNr();
+        const bool postenLesbar = !schreiben && FGewaehltePosten && FGewaehltePosten->GetColumnCount() > spalteLfdNr
+                                  && FGewaehltePosten->Column(spalteLfdNr).Name
+                                         == FMahnungEditServer->Positionen_Liste()->Column(spalteLfdNr).Name;
         TVTVRList* vt = vtGewaehltePosten;
         for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n)) {
             TQEL_Mahnung_Belegpositionen pos;
@@ -80,6 +85,11 @@ bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
                 pos.RNr = int32_t(vt->GetCellValueAsInteger(n, FColRNr));
                 pos.TransNr = int32_t(vt->GetCellValueAsInteger(n, FColTransNr));
                 pos.LfdNr = int32_t(vt->GetCellValueAsInteger(n, FColLNr));
+            } else if (postenLesbar) {
+                // A reprint names the same contact person as the letter did: it comes from the item.
+                pos.RNr = int32_t(vt->GetCellValueAsInteger(n, FMahnungEditServer->PosSpalte_RNr()));
+                pos.TransNr = int32_t(vt->GetCellValueAsInteger(n, FMahnungEditServer->PosSpalte_TransNr()));
+                pos.LfdNr = int32_t(vt->GetCellValueAsInteger(n, FMahnungEditServer->PosSpalte_LfdNr()));
             }
             pos.ZahlbarBis = vt->GetCellValueAsDate(n, FColZahlbarbis);
             // After booking the list shows the new levels already.

@@ -1,14 +1,21 @@
 // Dunning editor: printing the letters.
 #include "mahnungschreiben.h"
-#include "suite/ui/dialogs/wartemaske.h"
+#include "mahnungsdruck.h"
 
 #include "suite/ui/dialogs/layoutform.h"
 #include "suite/ui/orgemerkmale.h"
 #include "suite/ui/programm.h"
+#include "suite/reports/berichtausgabe.h"
+#include "suite/reports/briefkopie.h"
+#include "suite/reports/briefsatz.h"
 #include "suite/reports/crystalrdcn.h"
+#include "suite/reports/drucklauf.h"
 #include "suite/core/servers/beleghelper.h"
 
+#include <QDir>
 #include <algorithm>
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -25,7 +32,9 @@ QString briefText(const QTextEdit* edit)
     return t;
 }
 
-std::unique_ptr<TZIM_SelectedLayout> Layout_Waehlen()
+// The layout for a document; null when the clerk cancels. In a run the dialog offers to keep the
+// choice for the rest of it.
+std::unique_ptr<TZIM_SelectedLayout> Layout_Waehlen(bool imLauf)
 {
     TZIM_SelectedLayout_List liste;
     TZIM_LayoutDialog_InputData eingabe;
@@ -36,14 +45,17 @@ std::unique_ptr<TZIM_SelectedLayout> Layout_Waehlen()
     eingabe.TitelLayouts = QStringLiteral("Gestaltungsstypen");
     eingabe.Optionen = 0x12;
     eingabe.Arten = QStringList{QStringLiteral("KMAHN")};
+    eingabe.FuerAlleAnbieten = imLauf;
     {
         auto dialog = std::make_unique<TLayoutform>();
         dialog->Execute(eingabe, liste);
     }
     if (liste.empty())
-        throw EQELError(QStringLiteral("Es wurde kein Drucklayout gewählt. Die Mahnung wird nicht gedruckt."));
+        return nullptr;
     return std::move(liste.front());
 }
+
+const QString kKeinLayout = QStringLiteral("Es wurde kein Drucklayout gewählt. Die Mahnung wird nicht gedruckt.");
 
 struct TDruckArten {
     bool Erinnerung = false;
@@ -156,7 +168,257 @@ void Raender_Setzen(IReport& report, const TZIM_SelectedLayout& layout)
 
 QString Zahl(int v) { return QString::number(v); }
 
+// The attachment server for the archived letters, given back when the run ends.
+struct TArchiv {
+    explicit TArchiv(const QString& kontext) : Kontext(kontext) { Glob_WWSServerFactoryClass().DokumentServer_Holen(Server); }
+    ~TArchiv()
+    {
+        qel_Guard(Kontext, [&] { Glob_WWSServerFactoryClass().DokumentServer_Freigeben(Server); }, false);
+    }
+    QString Kontext;
+    IQEL_DokumentServerRef Server;
+};
+
+// A dunning whose letter went out before is printed as a copy of that letter: the archived pages, or,
+// for a dunning booked before letters were archived, the letter rebuilt from the booking. Empty: the
+// letter is the original. A cancellation after the letter is noted on the archived pages.
+QByteArray Kopie_Erstellen(IQEL_DokumentServer& archiv, const TQEL_Mahnungsnummer& nummer, TBriefsatz& satz,
+                           const QString& storno)
+{
+    if (!nummer.Vergeben() || archiv.Brief_Offen(nummer))
+        return QByteArray();
+    QByteArray brief;
+    if (!archiv.Brief_Lesen(nummer, brief))
+        return qel_PdfKopie(qel_BriefAlsPdfA(satz));
+    return qel_PdfKopie(brief, storno.isEmpty() ? QString() : QStringLiteral("STORNIERT – ") + storno);
+}
+
 }  // namespace
+
+struct TMahnungsDrucker::TDaten {
+    TDaten(IQEL_PrintEditServerRef& druck, IQEL_GPListenServer& gp, std::unique_ptr<TQEL_OrgeMerkmaleDM>& merkmale,
+           const QString& kontext)
+        : Druck(druck), Gp(gp), Merkmale(merkmale), Kontext(kontext), Archiv(kontext)
+    {
+    }
+
+    // What one document's print job gives: the letter's data and, for a dunning sent before, its copy.
+    struct TBrief {
+        std::unique_ptr<TBriefsatz> Satz;
+        QByteArray Kopie;
+        QString Belegnummer;
+        TQEL_Mahnungsnummer Nummer;
+        bool Original() const { return Kopie.isEmpty() && Nummer.Vergeben(); }
+    };
+
+    // The print job of one document, from its rows to its output; the job is ended in every case.
+    void Drucken(const TMahnungsDruck& m, const TZIM_SelectedLayout& layout, const std::function<void(TBrief&)>& ausgeben);
+    void Archivieren(const TBrief& b, const QByteArray& pdf);
+
+    IQEL_PrintEditServerRef& Druck;
+    IQEL_GPListenServer& Gp;
+    std::unique_ptr<TQEL_OrgeMerkmaleDM>& Merkmale;
+    QString Kontext;
+    TArchiv Archiv;
+};
+
+void TMahnungsDrucker::TDaten::Archivieren(const TBrief& b, const QByteArray& pdf)
+{
+    Archiv.Server->Brief_Archivieren(
+        b.Nummer, TBerichtAusgabe::SichererDateiname(QStringLiteral("Brief %1.pdf").arg(b.Belegnummer)), pdf);
+}
+
+void TMahnungsDrucker::TDaten::Drucken(const TMahnungsDruck& m, const TZIM_SelectedLayout& layout,
+                                       const std::function<void(TBrief&)>& ausgeben)
+{
+    const TQEL_Mahnung_Beleg& beleg = m.Beleg;
+    auto bericht = std::make_unique<TCrystalRDCn>(nullptr);
+    const int auftrag = Druck->Druckauftrag_Beginnen(kPrgId);
+    try {
+        const TDruckArten arten = Positionen_Schreiben(*Druck, auftrag, beleg);
+        Textzeile_Schreiben(*Druck, auftrag, m.Text);
+        bericht->Clear();
+        const QString beschreibung = Beschreibung(arten);
+        const TDBFFiles_4_Crystal dateien = Druck->Druck_Kennung();
+        bericht->SetReport(GetDirWwsByName(qfBerichte, layout.Berichtsdatei, true), true, dateien);
+        const QString belegnummer = Formatiere_Belegnummer_String(QStringLiteral("AOP"), beleg.LfdNr, beleg.WirtschaftsJahr,
+                                                                  beleg.RNr, 0, QString(), 0);
+        const TIntPair schuldnerKontakt = Kontaktperson_Schuldner(beleg);
+        const TAbsender absender = Absender_Ermitteln(beleg, Gp, Merkmale);
+
+        TQELReport* r = bericht->GetReport(0);
+        r->SetParameter(QStringLiteral("Param_Beleg_Beschreibung"), beschreibung);
+        r->SetParameter(QStringLiteral("Param_PRG_ID"), kPrgId);
+        r->SetParameter(QStringLiteral("Param_Session_ID"), Zahl(auftrag));
+        r->SetParameter(QStringLiteral("Param_BelegDatum"), DateToStr(m.Mahnungsdatum));
+        r->SetParameter(QStringLiteral("Param_Belegnummer"), belegnummer);
+        r->SetParameter(QStringLiteral("Param_GlaeubigerRNr"), Zahl(beleg.Mandant.RNr));
+        r->SetParameter(QStringLiteral("Param_GlaeubigerLNr"), Zahl(beleg.Mandant.LNr));
+        r->SetParameter(QStringLiteral("Param_Firma_OrgeRNr"), Zahl(absender.OrgeNr.RNr));
+        r->SetParameter(QStringLiteral("Param_Firma_OrgeLNr"), Zahl(absender.OrgeNr.LNr));
+        r->SetParameter(QStringLiteral("Param_Firma_MitaRNr"), Zahl(absender.Kontaktperson.RNr));
+        r->SetParameter(QStringLiteral("Param_Firma_MitaLNr"), Zahl(absender.Kontaktperson.LNr));
+        r->SetParameter(QStringLiteral("Param_SchuldnerRNr"), Zahl(beleg.GepNr.RNr));
+        r->SetParameter(QStringLiteral("Param_SchuldnerLNr"), Zahl(beleg.GepNr.LNr));
+        r->SetParameter(QStringLiteral("Param_Anschrift_OrgeRNr"), Zahl(beleg.OrgeNr.RNr));
+        r->SetParameter(QStringLiteral("Param_Anschrift_OrgeLNr"), Zahl(beleg.OrgeNr.LNr));
+        r->SetParameter(QStringLiteral("Param_Schuldner_MitaRNr"), Zahl(schuldnerKontakt.RNr));
+        r->SetParameter(QStringLiteral("Param_Schuldner_MitaLNr"), Zahl(schuldnerKontakt.LNr));
+        r->SetParameter(QStringLiteral("Param_Beruecksichtigt"), DateToStr(m.Beruecksichtigt));
+        const bool eigenesLogo = layout.Wert(QStringLiteral("AltLogo")) == QLatin1String("J");
+        const QString logoName =
+            eigenesLogo || absender.LogoName.isEmpty() ? layout.Wert(QStringLiteral("txtLogoKennung")) : absender.LogoName;
+        r->SetParameter(QStringLiteral("Param_LogoKennung1"), QStringLiteral("BRIEF"));
+        r->SetParameter(QStringLiteral("Param_LogoKennung2"), QStringLiteral("BRIEFKO"));
+        r->SetParameter(QStringLiteral("Param_LogoName"), logoName);
+        r->SetParameter(QStringLiteral("Param_LogoLfdNr"), QStringLiteral("0"));
+        r->SetParameter(QStringLiteral("Param_AbsenderAnzeigen"), layout.Wert(QStringLiteral("AbsenderAnzeigen")));
+        r->SetParameter(QStringLiteral("Param_FonFaxMailBuchfiliale"), layout.Wert(QStringLiteral("ParamFonFaxMailBuchfiliale")));
+        r->SetParameter(QStringLiteral("Param_GrussFilialname"), layout.Wert(QStringLiteral("ParamGrussFilialname")));
+        r->SetParameter(QStringLiteral("Param_BelegFussDrucken"), layout.Wert(QStringLiteral("ParamBelegFussDrucken")));
+        // Every print of a cancelled dunning says so.
+        if (!m.StornoText.isEmpty())
+            r->SetParameter(QStringLiteral("Param_Storniert"), m.StornoText);
+
+        Raender_Setzen(*r->EngineReport(), layout);
+        r->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
+                                   QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
+                                   QStringLiteral("@const_LogoLfdNr"));
+        IReport* seite = bericht->GetIReport(0);
+        seite->Set_PaperOrientation(crPortrait);
+        seite->Set_PaperSize(crPaperA4);
+
+        TBrief b;
+        b.Nummer = TQEL_Mahnungsnummer{beleg.Mandant, beleg.WirtschaftsJahr, beleg.RNr, beleg.LfdNr};
+        b.Belegnummer = belegnummer;
+        b.Satz = bericht->Satz();
+        b.Kopie = Kopie_Erstellen(*Archiv.Server, b.Nummer, *b.Satz, m.StornoText);
+        ausgeben(b);
+    } catch (...) {
+        // The job must not outlive a failed letter; the original failure is the one to report.
+        qel_Guard(Kontext, [&] { Druck->Druckauftrag_Beenden(kPrgId, auftrag); }, false);
+        throw;
+    }
+    Druck->Druckauftrag_Beenden(kPrgId, auftrag);
+}
+
+TMahnungsDrucker::TMahnungsDrucker(IQEL_PrintEditServerRef& druckServer, IQEL_GPListenServer& gpServer,
+                                   std::unique_ptr<TQEL_OrgeMerkmaleDM>& merkmale, const QString& kontext)
+    : d(std::make_unique<TDaten>(druckServer, gpServer, merkmale, kontext))
+{
+    if (!d->Druck)
+        Glob_WWSServerFactoryClass().PrintEditServer_Holen(d->Druck);
+}
+
+TMahnungsDrucker::~TMahnungsDrucker() = default;
+
+void TMahnungsDrucker::Einzeln(const TMahnungsDruck& m, bool vorschau)
+{
+    const std::unique_ptr<TZIM_SelectedLayout> layout = Layout_Waehlen(false);
+    if (!layout)
+        throw EQELError(kKeinLayout);
+    d->Drucken(m, *layout, [&](TDaten::TBrief& b) {
+        // The original is archived as it goes out, laid out from the same data.
+        const QByteArray original = b.Original() ? qel_BriefAlsPdfA(*b.Satz) : QByteArray();
+        const bool ausgegeben =
+            vorschau ? TBerichtAusgabe::Vorschau(*b.Satz, b.Kopie) : TBerichtAusgabe::Drucken(*b.Satz, 0, false, b.Kopie);
+        if (ausgegeben && !original.isEmpty())
+            d->Archivieren(b, original);
+    });
+}
+
+void TMahnungsDrucker::Lauf(const std::vector<TMahnungsDruck>& belege)
+{
+    const int anzahl = int(belege.size());
+    TLaufWahl wahl;
+    {
+        TAusgabeDialog dialog(anzahl);
+        if (!dialog.Execute(wahl))
+            return;
+    }
+    TDruckLauf lauf(wahl);
+    // Originals of booked dunnings, by their place in the run: archived once they went out.
+    std::map<int, TDaten::TBrief> originale;
+    QStringList archivFehler;
+    lauf.Fertig = [&](int nr, const QString& name, const QByteArray& pdf, const QString& fehler) {
+        auto it = originale.find(nr);
+        if (it == originale.end())
+            return;
+        if (fehler.isEmpty())
+            qel_Guard(d->Kontext, [&] {
+                try {
+                    d->Archivieren(it->second, pdf);
+                } catch (const std::exception& x) {
+                    archivFehler << QStringLiteral("%1: %2").arg(name, QString::fromUtf8(x.what()));
+                }
+            });
+        originale.erase(it);
+    };
+
+    QStringList fehler;
+    bool abgebrochen = false;
+    bool ohneLayout = false;
+    {
+        TLaufFortschritt fortschritt(anzahl);
+        std::unique_ptr<TZIM_SelectedLayout> layout;
+        for (int i = 0; i < anzahl && !abgebrochen; ++i) {
+            const TMahnungsDruck& m = belege[size_t(i)];
+            fortschritt.Brief(i + 1, m.Partner);
+            if (fortschritt.Abgebrochen()) {
+                abgebrochen = true;
+                break;
+            }
+            const QString name = QStringLiteral("%1 %2")
+                                     .arg(Formatiere_Belegnummer_String(QStringLiteral("AOP"), m.Beleg.LfdNr,
+                                                                        m.Beleg.WirtschaftsJahr, m.Beleg.RNr),
+                                          m.Partner)
+                                     .trimmed();
+            if (!layout || !layout->FuerAlleWeiteren) {
+                layout = Layout_Waehlen(true);
+                if (!layout) {
+                    abgebrochen = ohneLayout = true;
+                    break;
+                }
+            }
+            try {
+                d->Drucken(m, *layout, [&](TDaten::TBrief& b) {
+                    QByteArray kopie = b.Kopie;
+                    auto satz = std::move(b.Satz);
+                    if (b.Original())
+                        originale.emplace(i, std::move(b));
+                    lauf.Brief(i, std::move(satz), kopie, name);
+                });
+            } catch (const std::exception& x) {
+                fehler << QStringLiteral("%1: %2").arg(name, QString::fromUtf8(x.what()));
+            }
+        }
+        fortschritt.lblText->setText(QStringLiteral("Die letzten Briefe werden ausgegeben ..."));
+        try {
+            lauf.Beenden();
+        } catch (const std::exception& x) {
+            fehler << QString::fromUtf8(x.what());
+        }
+    }
+    fehler << lauf.Fehlgeschlagen() << archivFehler;
+
+    QString text;
+    if (abgebrochen)
+        text = QStringLiteral("Der Lauf wurde abgebrochen%1: %2 von %3 Mahnungen wurden ausgegeben.")
+                   .arg(ohneLayout ? QStringLiteral(" (es wurde kein Drucklayout gewählt)") : QString())
+                   .arg(lauf.Ausgegeben())
+                   .arg(anzahl);
+    else if (lauf.Ausgegeben() == anzahl && fehler.isEmpty())
+        text = QStringLiteral("Alle %1 Mahnungen wurden ausgegeben.").arg(anzahl);
+    else
+        text = QStringLiteral("%1 von %2 Mahnungen wurden ausgegeben.").arg(lauf.Ausgegeben()).arg(anzahl);
+    if (wahl.Ziel == TLaufZiel::EinePdf && lauf.Ausgegeben() > 0)
+        text += QStringLiteral("\r\nDatei: %1").arg(QDir::toNativeSeparators(wahl.Pfad));
+    else if (wahl.Ziel == TLaufZiel::PdfJePartner && lauf.Ausgegeben() > 0)
+        text += QStringLiteral("\r\nOrdner: %1").arg(QDir::toNativeSeparators(wahl.Pfad));
+    if (!fehler.isEmpty())
+        text += QStringLiteral("\r\n\r\nNicht ausgegeben:\r\n") + fehler.join(QStringLiteral("\r\n"));
+    qel_Meldung(CMeldung_Hinweis, fehler.isEmpty() ? 997 : 991, text);
+}
 
 void TfrmMahnungSchreiben::actDruckenExecute()
 {
@@ -164,6 +426,32 @@ void TfrmMahnungSchreiben::actDruckenExecute()
         MahnungsStruktur_fuellen();
         Drucken_Struktur();
     });
+}
+
+std::vector<TMahnungsDruck> TfrmMahnungSchreiben::Druckdaten() const
+{
+    const QString text = briefText(redtKopfText);
+    std::vector<TMahnungsDruck> belege;
+    for (const TQEL_Mahnung_Beleg& beleg : FMahnungen) {
+        TMahnungsDruck m;
+        m.Beleg = beleg;
+        m.Text = text;
+        m.Mahnungsdatum = FMahnungsdatum;
+        m.Beruecksichtigt = FBeruecksichtigt;
+        m.StornoText = FStornoText;
+        m.Partner = FGepName;
+        if (FModus == CQEL_Mahnungen_Schreiben && FGewaehltePosten) {
+            // The partner's name as the open-items list shows it.
+            TVTVRList* vt = vtGewaehltePosten;
+            for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n))
+                if (IntPairEqual(qel_String2TIntPair(vt->GetCellValueAsString(n, FColGepNr)), beleg.GepNr)) {
+                    m.Partner = vt->GetCellValueAsString(n, FColGep);
+                    break;
+                }
+        }
+        belege.push_back(std::move(m));
+    }
+    return belege;
 }
 
 void TfrmMahnungSchreiben::Drucken_Struktur()
@@ -178,85 +466,14 @@ void TfrmMahnungSchreiben::Drucken_Struktur()
             return;
         if (!FPrintEditServer)
             Glob_WWSServerFactoryClass().PrintEditServer_Holen(FPrintEditServer);
-        const QString text = briefText(redtKopfText);
-
-        TfrmWartemaske warten;
-        int nummer = 0;
-        for (const TQEL_Mahnung_Beleg& beleg : FMahnungen) {
-            ++nummer;
-            auto bericht = std::make_unique<TCrystalRDCn>(nullptr);
-            const std::unique_ptr<TZIM_SelectedLayout> layout = Layout_Waehlen();
-            const int auftrag = FPrintEditServer->Druckauftrag_Beginnen(kPrgId);
-            try {
-                const TDruckArten arten = Positionen_Schreiben(*FPrintEditServer, auftrag, beleg);
-                Textzeile_Schreiben(*FPrintEditServer, auftrag, text);
-                bericht->Clear();
-                const QString beschreibung = Beschreibung(arten);
-                const TDBFFiles_4_Crystal dateien = FPrintEditServer->Druck_Kennung();
-                bericht->SetReport(GetDirWwsByName(qfBerichte, layout->Berichtsdatei, true), true, dateien);
-                const QString belegnummer = Formatiere_Belegnummer_String(
-                    QStringLiteral("AOP"), beleg.LfdNr, beleg.WirtschaftsJahr, beleg.RNr, 0, QString(), 0);
-                const TIntPair schuldnerKontakt = Kontaktperson_Schuldner(beleg);
-                const TAbsender absender = Absender_Ermitteln(beleg, *FGPListenServer, FOrgeMerkmaleDM);
-
-                TQELReport* r = bericht->GetReport(0);
-                r->SetParameter(QStringLiteral("Param_Beleg_Beschreibung"), beschreibung);
-                r->SetParameter(QStringLiteral("Param_PRG_ID"), kPrgId);
-                r->SetParameter(QStringLiteral("Param_Session_ID"), Zahl(auftrag));
-                r->SetParameter(QStringLiteral("Param_BelegDatum"), DateToStr(FMahnungsdatum));
-                r->SetParameter(QStringLiteral("Param_Belegnummer"), belegnummer);
-                r->SetParameter(QStringLiteral("Param_GlaeubigerRNr"), Zahl(beleg.Mandant.RNr));
-                r->SetParameter(QStringLiteral("Param_GlaeubigerLNr"), Zahl(beleg.Mandant.LNr));
-                r->SetParameter(QStringLiteral("Param_Firma_OrgeRNr"), Zahl(absender.OrgeNr.RNr));
-                r->SetParameter(QStringLiteral("Param_Firma_OrgeLNr"), Zahl(absender.OrgeNr.LNr));
-                r->SetParameter(QStringLiteral("Param_Firma_MitaRNr"), Zahl(absender.Kontaktperson.RNr));
-                r->SetParameter(QStringLiteral("Param_Firma_MitaLNr"), Zahl(absender.Kontaktperson.LNr));
-                r->SetParameter(QStringLiteral("Param_SchuldnerRNr"), Zahl(beleg.GepNr.RNr));
-                r->SetParameter(QStringLiteral("Param_SchuldnerLNr"), Zahl(beleg.GepNr.LNr));
-                r->SetParameter(QStringLiteral("Param_Anschrift_OrgeRNr"), Zahl(beleg.OrgeNr.RNr));
-                r->SetParameter(QStringLiteral("Param_Anschrift_OrgeLNr"), Zahl(beleg.OrgeNr.LNr));
-                r->SetParameter(QStringLiteral("Param_Schuldner_MitaRNr"), Zahl(schuldnerKontakt.RNr));
-                r->SetParameter(QStringLiteral("Param_Schuldner_MitaLNr"), Zahl(schuldnerKontakt.LNr));
-                r->SetParameter(QStringLiteral("Param_Beruecksichtigt"), DateToStr(FBeruecksichtigt));
-                const bool eigenesLogo = layout->Wert(QStringLiteral("AltLogo")) == QLatin1String("J");
-                const QString logoName = eigenesLogo || absender.LogoName.isEmpty()
-                                             ? layout->Wert(QStringLiteral("txtLogoKennung"))
-                                             : absender.LogoName;
-                r->SetParameter(QStringLiteral("Param_LogoKennung1"), QStringLiteral("BRIEF"));
-                r->SetParameter(QStringLiteral("Param_LogoKennung2"), QStringLiteral("BRIEFKO"));
-                r->SetParameter(QStringLiteral("Param_LogoName"), logoName);
-                r->SetParameter(QStringLiteral("Param_LogoLfdNr"), QStringLiteral("0"));
-                r->SetParameter(QStringLiteral("Param_AbsenderAnzeigen"), layout->Wert(QStringLiteral("AbsenderAnzeigen")));
-                r->SetParameter(QStringLiteral("Param_FonFaxMailBuchfiliale"),
-                                layout->Wert(QStringLiteral("ParamFonFaxMailBuchfiliale")));
-                r->SetParameter(QStringLiteral("Param_GrussFilialname"), layout->Wert(QStringLiteral("ParamGrussFilialname")));
-                r->SetParameter(QStringLiteral("Param_BelegFussDrucken"),
-                                layout->Wert(QStringLiteral("ParamBelegFussDrucken")));
-                // Every print of a cancelled dunning says so.
-                if (!FStornoText.isEmpty())
-                    r->SetParameter(QStringLiteral("Param_Storniert"), FStornoText);
-
-                Raender_Setzen(*r->EngineReport(), *layout);
-                r->AddLogoConnectionByName(QStringLiteral("Bild5"), QStringLiteral("@const_LogoKennung1"),
-                                           QStringLiteral("@const_LogoKennung2"), QStringLiteral("@const_LogoName"),
-                                           QStringLiteral("@const_LogoLfdNr"));
-                IReport* seite = bericht->GetIReport(0);
-                seite->Set_PaperOrientation(crPortrait);
-                seite->Set_PaperSize(crPaperA4);
-
-                if (FModus == CQEL_Mahnungen_Schreiben && FMahnungen.size() != 1) {
-                    warten.Zeigen(QStringLiteral("Mahnung %1 von %2 wird gedruckt ...").arg(nummer).arg(FMahnungen.size()));
-                    bericht->Print(0, false);
-                    warten.Verbergen();
-                } else
-                    bericht->ShowReport();
-            } catch (...) {
-                // The job must not outlive a failed letter; the original failure is the one to report.
-                qel_Guard(kontext, [&] { FPrintEditServer->Druckauftrag_Beenden(kPrgId, auftrag); }, false);
-                throw;
-            }
-            FPrintEditServer->Druckauftrag_Beenden(kPrgId, auftrag);
-        }
+        if (FMahnungen.empty())
+            return;
+        TMahnungsDrucker drucker(FPrintEditServer, *FGPListenServer, FOrgeMerkmaleDM, kontext);
+        const std::vector<TMahnungsDruck> belege = Druckdaten();
+        if (belege.size() == 1)
+            drucker.Einzeln(belege.front(), true);
+        else
+            drucker.Lauf(belege);
     });
 }
 

@@ -132,7 +132,8 @@ void TfrmMahnungSchreiben::Text_Anzeigen()
 {
     Guard(__func__, [&] {
         QString text = FMahnungsText;
-        text.replace(kHeute, DateToStr(qel_Now()));
+        // A booked dunning shows the text as it was sent: "today" was its dunning date.
+        text.replace(kHeute, DateToStr(FModus == CQEL_Mahnung_Lesen ? FMahnungsdatum : qel_Now()));
         text.replace(kBeruecksichtigt, DateToStr(FBeruecksichtigt));
         const TPlatzhalterWerte w = Platzhalter_Werte();
         if (!w.Anrede.isEmpty())

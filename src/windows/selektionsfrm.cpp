@@ -1,4 +1,6 @@
 #include "selektionsfrm.h"
+#include "mahnungsdruck.h"
+#include "suite/ui/orgemerkmale.h"
 
 #include "mahnungschreiben.h"
 #include "suite/ui/vtupdate.h"
@@ -96,10 +98,14 @@ void TfrmSelektion::aufbauen()
     vtMahnungen = new TVTVRList(pnlHintergrund);
     vtMahnungen->setObjectName(QStringLiteral("vtMahnungen"));
     vtMahnungen->setFocusPolicy(Qt::ClickFocus);
+    // Several dunnings can be chosen to print them again together.
+    vtMahnungen->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     spnlButtons = new TQELStdPanel(pnlHintergrund);
     btnAnzeigen = new TResBitBtn(QStringLiteral("Anzeigen"), QKeySequence(Qt::Key_Return), spnlButtons);
     btnAnzeigen->setToolTip(QStringLiteral("Gewählte Mahnung anzeigen (Enter)"));
+    btnDrucken = new TResBitBtn(QStringLiteral("Drucken"), QKeySequence(Qt::Key_F10), spnlButtons);
+    btnDrucken->setToolTip(QStringLiteral("Gewählte Mahnungen erneut drucken, als Kopie (F10)"));
     btnSuchen = new TResBitBtn(QStringLiteral("Aktualisieren"), QKeySequence(Qt::Key_F4), spnlButtons);
     btnSuchen->setToolTip(QStringLiteral("Liste aktualisieren (F4)"));
     btnLoeschen = new TResBitBtn(QStringLiteral("Löschen"), QKeySequence(Qt::SHIFT | Qt::Key_F5), spnlButtons);
@@ -109,11 +115,12 @@ void TfrmSelektion::aufbauen()
     auto* knoepfe = new QHBoxLayout(spnlButtons);
     knoepfe->setContentsMargins(10, 8, 10, 8);
     knoepfe->addWidget(btnAnzeigen);
+    knoepfe->addWidget(btnDrucken);
     knoepfe->addWidget(btnSuchen);
     knoepfe->addWidget(btnLoeschen);
     knoepfe->addStretch(1);
     knoepfe->addWidget(btnClose);
-    for (TResBitBtn* b : {btnAnzeigen, btnSuchen, btnLoeschen, btnClose})
+    for (TResBitBtn* b : {btnAnzeigen, btnDrucken, btnSuchen, btnLoeschen, btnClose})
         b->setMinimumWidth(110);
     Mail_Aufbauen(knoepfe);
 
@@ -180,6 +187,7 @@ void TfrmSelektion::aufbauen()
     connect(btnBelegNummernSuche, &QToolButton::clicked, this, &TfrmSelektion::btnbelegnummersucheClick);
     connect(vtMahnungen, &TVTVRList::DblClick, this, &TfrmSelektion::vtMahnungenDblClick);
     connect(btnAnzeigen, &QPushButton::clicked, this, &TfrmSelektion::btnAnzeigenClick);
+    connect(btnDrucken, &QPushButton::clicked, this, &TfrmSelektion::btnDruckenClick);
     connect(btnSuchen, &QPushButton::clicked, this, &TfrmSelektion::btnSuchenClick);
     connect(btnLoeschen, &QPushButton::clicked, this, &TfrmSelektion::btnLoeschenClick);
     connect(btnClose, &QPushButton::clicked, this, &TfrmSelektion::btnCloseClick);
@@ -487,6 +495,87 @@ void TfrmSelektion::Suche_Belegnummer(bool MitMeldung)
     });
 }
 
+std::unique_ptr<TfrmMahnungSchreiben> TfrmSelektion::Editor_Fuellen(TVirtualNode* zeile)
+{
+    auto editor = std::make_unique<TfrmMahnungSchreiben>();
+    editor->Modus_Set(CQEL_Mahnung_Lesen);
+    IQEL_MahnungEditServer* s = FMahnungEditServer.get();
+    const TIntPair mahnungsId = qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_MahnungsID()));
+    s->Mahnung_Abfragen(mahnungsId);
+    editor->SetGewaehltePosten(s->Positionen_Liste());
+    editor->SetColBelegNr(s->PosSpalte_BelegNr());
+    editor->SetColDatum(s->PosSpalte_Datum());
+    editor->SetColZahlbarbis(s->PosSpalte_Zahlbarbis());
+    editor->SetColSaldo(s->PosSpalte_Saldo());
+    editor->SetColMahnstufe(s->PosSpalte_Mahnstufe());
+    editor->SetColMahngebuehren(s->PosSpalte_Mahngebuehren());
+    editor->SetColVerzugszins(s->PosSpalte_Verzugszins());
+    editor->SetColPauschale(s->PosSpalte_Pauschale());
+    editor->SetBeruecksichtigt(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Beruecksichtigt()));
+    editor->SetMahnungsdatum(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Mahnungsdatum()));
+    editor->SetMahnungsText(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_MahnungsText()));
+    editor->SetGepName(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_GepName()));
+    editor->SetSelectedGepNr(qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_GepNr())));
+    editor->SetSelectedOrgeNr(qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_OrgeNr())));
+    editor->SetSelectedMandant_Bez(FSelectedMandant_Bez);
+    editor->SetSelectedMandant(FSelectedMandant);
+    editor->SetLfdNr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_LfdNr())));
+    editor->SetWirtschaftsJahr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_WirtschaftsJahr())));
+    editor->SetRNr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_RNr())));
+    editor->SetBelegnummer(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_Belegnummer()));
+    editor->SetMahnungsID(mahnungsId);
+    return editor;
+}
+
+void TfrmSelektion::btnDruckenClick()
+{
+    Guard(__func__, [&] { Mahnungen_Drucken(); });
+}
+
+void TfrmSelektion::Mahnungen_Drucken()
+{
+    Guard(__func__, [&] {
+        std::vector<TVirtualNode*> zeilen;
+        for (TVirtualNode* n = vtMahnungen->GetFirstVisible(); n; n = vtMahnungen->GetNextVisible(n))
+            if (vtMahnungen->GetSelected(n))
+                zeilen.push_back(n);
+        if (zeilen.empty()) {
+            hinweis(QStringLiteral("Bitte zuerst eine Mahnung auswählen!"));
+            return;
+        }
+        // Each letter as the editor shows the dunning: its positions, text and dates.
+        std::vector<TMahnungsDruck> belege;
+        for (TVirtualNode* zeile : zeilen) {
+            auto editor = Editor_Fuellen(zeile);
+            editor->setAttribute(Qt::WA_DontShowOnScreen);
+            editor->show();
+            if (!editor->MahnungsStruktur_fuellen())
+                return;
+            for (TMahnungsDruck& m : editor->Druckdaten())
+                belege.push_back(std::move(m));
+            editor->close();
+        }
+        struct TServer {
+            QString Kontext;
+            IQEL_PrintEditServerRef Druck;
+            IQEL_GPListenServerRef Gp;
+            ~TServer()
+            {
+                qel_Guard(Kontext, [&] { Glob_WWSServerFactoryClass().GPListenServer_Freigeben(Gp); }, false);
+                if (Druck)
+                    qel_Guard(Kontext, [&] { Glob_WWSServerFactoryClass().PrintEditServer_Freigeben(Druck); }, false);
+            }
+        } server{Kontext(__func__), nullptr, nullptr};
+        Glob_WWSServerFactoryClass().GPListenServer_Holen(server.Gp);
+        std::unique_ptr<TQEL_OrgeMerkmaleDM> merkmale;
+        TMahnungsDrucker drucker(server.Druck, *server.Gp, merkmale, Kontext(__func__));
+        if (belege.size() == 1)
+            drucker.Einzeln(belege.front(), true);
+        else
+            drucker.Lauf(belege);
+    });
+}
+
 void TfrmSelektion::Mahnung_Betrachten(bool ErsteZeile)
 {
     Guard(__func__, [&] {
@@ -495,33 +584,7 @@ void TfrmSelektion::Mahnung_Betrachten(bool ErsteZeile)
             hinweis(QStringLiteral("Bitte zuerst eine Mahnung auswählen!"));
             return;
         }
-        auto editor = std::make_unique<TfrmMahnungSchreiben>();
-        editor->Modus_Set(CQEL_Mahnung_Lesen);
-        IQEL_MahnungEditServer* s = FMahnungEditServer.get();
-        const TIntPair mahnungsId = qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_MahnungsID()));
-        s->Mahnung_Abfragen(mahnungsId);
-        editor->SetGewaehltePosten(s->Positionen_Liste());
-        editor->SetColBelegNr(s->PosSpalte_BelegNr());
-        editor->SetColDatum(s->PosSpalte_Datum());
-        editor->SetColZahlbarbis(s->PosSpalte_Zahlbarbis());
-        editor->SetColSaldo(s->PosSpalte_Saldo());
-        editor->SetColMahnstufe(s->PosSpalte_Mahnstufe());
-        editor->SetColMahngebuehren(s->PosSpalte_Mahngebuehren());
-        editor->SetColVerzugszins(s->PosSpalte_Verzugszins());
-        editor->SetColPauschale(s->PosSpalte_Pauschale());
-        editor->SetBeruecksichtigt(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Beruecksichtigt()));
-        editor->SetMahnungsdatum(vtMahnungen->GetCellValueAsDate(zeile, s->Spalte_Mahnungsdatum()));
-        editor->SetMahnungsText(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_MahnungsText()));
-        editor->SetGepName(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_GepName()));
-        editor->SetSelectedGepNr(qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_GepNr())));
-        editor->SetSelectedOrgeNr(qel_String2TIntPair(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_OrgeNr())));
-        editor->SetSelectedMandant_Bez(FSelectedMandant_Bez);
-        editor->SetSelectedMandant(FSelectedMandant);
-        editor->SetLfdNr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_LfdNr())));
-        editor->SetWirtschaftsJahr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_WirtschaftsJahr())));
-        editor->SetRNr(int(vtMahnungen->GetCellValueAsInteger(zeile, s->Spalte_M_RNr())));
-        editor->SetBelegnummer(vtMahnungen->GetCellValueAsString(zeile, s->Spalte_M_Belegnummer()));
-        editor->SetMahnungsID(mahnungsId);
+        auto editor = Editor_Fuellen(zeile);
         editor->ShowModal();
         Mahnungen_Laden();
     });

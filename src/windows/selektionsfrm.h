@@ -60,6 +60,7 @@ public:
     TVTVRList* vtMahnungen;
     TQELStdPanel* spnlButtons;
     TResBitBtn* btnAnzeigen;
+    TResBitBtn* btnDrucken;  // the selected dunnings printed again, together (copies)
     TResBitBtn* btnSuchen;
     TResBitBtn* btnLoeschen;
     TResBitBtn* btnClose;
@@ -88,10 +89,15 @@ public:
     // --- finding and viewing
     void vtMahnungenDblClick();
     void btnAnzeigenClick();
+    void btnDruckenClick();
+    // Prints the selected dunnings again in one run.
+    void Mahnungen_Drucken();
     void btnbelegnummersucheClick();
     void BelegnummerKeyDown(QObject* Sender, int Key);
     void Suche_Belegnummer(bool MitMeldung);
     void Mahnung_Betrachten(bool ErsteZeile);
+    // An editor in viewing mode on the dunning of this row.
+    std::unique_ptr<class TfrmMahnungSchreiben> Editor_Fuellen(TVirtualNode* zeile);
 
     // --- dunning mails (selektionsfrm_mail.cpp)
     void btnMailSendenClick();

@@ -649,6 +649,12 @@ void TVTVRList::applyVisibility(TVirtualNode* node)
         m_model->showVisibility(node);
 }
 
+bool TVTVRList::GetSelected(TVirtualNode* node) const
+{
+    const int row = DisplayRow(node);
+    return row >= 0 && selectionModel()->isRowSelected(row, QModelIndex());
+}
+
 void TVTVRList::SetSelected(TVirtualNode* node, bool selected)
 {
     const int row = DisplayRow(node);

@@ -106,6 +106,8 @@ public:
     bool GetVisible(TVirtualNode* node) const;
     void SetVisible(TVirtualNode* node, bool visible);
     void SetSelected(TVirtualNode* node, bool selected);
+    // Lists that allow several selected rows: whether the row is one of them.
+    bool GetSelected(TVirtualNode* node) const;
     TCheckState GetCheckState(TVirtualNode* node) const;
     void SetCheckState(TVirtualNode* node, TCheckState state);
     void SetCheckType(TVirtualNode* node, TCheckType type);

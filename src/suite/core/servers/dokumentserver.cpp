@@ -72,12 +72,84 @@ void einfuegen(const TQEL_DocAnh& d, const QByteArray& inhalt)
 void entfernen(const TQEL_DocAnh& d)
 {
     // The owner is part of the condition so that a stale key cannot remove another document's file.
-    TSqlAbfrage(QStringLiteral("DELETE FROM anhang WHERE rnr = ? AND lnr = ? AND besitzer_rnr = ? AND besitzer_lnr = ?"))
+    // An archived letter is not an attachment the clerk may take away.
+    TSqlAbfrage(QStringLiteral("DELETE FROM anhang WHERE rnr = ? AND lnr = ? AND besitzer_rnr = ? AND besitzer_lnr = ? "
+                               "AND archiv = 0"))
         .Bind({d.Id.RNr, d.Id.LNr, d.Besitzer.RNr, d.Besitzer.LNr})
         .Exec();
 }
 
+// Key and letter state of a booked dunning; false when the number is not booked for the client.
+bool mahnungFinden(const TQEL_Mahnungsnummer& n, TIntPair& id, bool& offen)
+{
+    if (!n.Vergeben())
+        return false;
+    TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr, brief_offen FROM mahnung WHERE mandant_rnr = ? AND mandant_lnr = ? "
+                                 "AND wirtschaftsjahr = ? AND beleg_rnr = ? AND beleg_lfdnr = ?"));
+    q.Bind({n.Mandant.RNr, n.Mandant.LNr, n.WirtschaftsJahr, n.RNr, n.LfdNr}).Exec();
+    if (!q.Next())
+        return false;
+    id = TIntPair{q.Int(0), q.Int(1)};
+    offen = q.Int(2) != 0;
+    return true;
+}
+
+bool briefLesen(const TIntPair& id, QByteArray* pdf)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT inhalt FROM anhang WHERE besitzer_rnr = ? AND besitzer_lnr = ? AND archiv = 1"));
+    q.Bind({id.RNr, id.LNr}).Exec();
+    if (!q.Next())
+        return false;
+    if (pdf)
+        *pdf = q.Wert(0).toByteArray();
+    return true;
+}
+
 }  // namespace
+
+bool TDokumentServer::Brief_Offen(const TQEL_Mahnungsnummer& nummer)
+{
+    TIntPair id;
+    bool offen = false;
+    return mahnungFinden(nummer, id, offen) && offen;
+}
+
+bool TDokumentServer::Brief_Lesen(const TQEL_Mahnungsnummer& nummer, QByteArray& pdf)
+{
+    TIntPair id;
+    bool offen = false;
+    return mahnungFinden(nummer, id, offen) && briefLesen(id, &pdf);
+}
+
+bool TDokumentServer::Brief_Archivieren(const TQEL_Mahnungsnummer& nummer, const QString& dateiname,
+                                        const QByteArray& pdf)
+{
+    namePruefen(dateiname);
+    qel_TextPruefen(QStringLiteral("Dateiname"), dateiname, 255);
+    if (!pdf.startsWith("%PDF-"))
+        throw EQELError(QStringLiteral("Der Brief „%1“ ist keine PDF-Datei und wird nicht archiviert.").arg(dateiname));
+    groessePruefen(dateiname, pdf.size());
+    TTransaktion t;
+    TIntPair id;
+    bool offen = false;
+    if (!mahnungFinden(nummer, id, offen))
+        throw EQELError(QStringLiteral("Die Mahnung AOP %1-%2 %3 ist nicht gebucht; ihr Brief wird nicht archiviert.")
+                            .arg(nummer.LfdNr)
+                            .arg(nummer.WirtschaftsJahr)
+                            .arg(nummer.RNr));
+    // The first letter sent is the one that counts; a later print never replaces it.
+    if (briefLesen(id, nullptr))
+        return false;
+    const TIntPair anhang = qel_NeuerSchluessel(QStringLiteral("ANHANG"), TSuiteDatenbank::RechnerNr());
+    TSqlAbfrage(QStringLiteral("INSERT INTO anhang (rnr, lnr, besitzer_rnr, besitzer_lnr, dateiname, groesse, zeit, "
+                               "benutzer, inhalt, archiv) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"))
+        .Bind({anhang.RNr, anhang.LNr, id.RNr, id.LNr, dateiname, qint64(pdf.size()), qel_Now(),
+               TSuiteDatenbank::Benutzer(), pdf})
+        .Exec();
+    TSqlAbfrage(QStringLiteral("UPDATE mahnung SET brief_offen = 0 WHERE rnr = ? AND lnr = ?")).Bind({id.RNr, id.LNr}).Exec();
+    t.Commit();
+    return true;
+}
 
 bool TDokumentServer::IstBlosserDateiname(const QString& name)
 {
@@ -133,7 +205,7 @@ TDocListe TDokumentServer::Dokumente_Lesen(const TIntPair& besitzer, bool mitInh
     if (!IntPairDefined(besitzer))
         return liste;
     TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr, dateiname, groesse, zeit, benutzer%1 FROM anhang "
-                                 "WHERE besitzer_rnr = ? AND besitzer_lnr = ? ORDER BY zeit, rnr, lnr")
+                                 "WHERE besitzer_rnr = ? AND besitzer_lnr = ? AND archiv = 0 ORDER BY zeit, rnr, lnr")
                       .arg(mitInhalt ? QStringLiteral(", inhalt") : QString()));
     q.Bind({besitzer.RNr, besitzer.LNr}).Exec();
     while (q.Next()) {

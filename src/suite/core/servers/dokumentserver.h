@@ -15,6 +15,9 @@ public:
     bool Dokumente_Speichern() override;
     // The attachments of a document, oldest first; the content only when asked for.
     TDocListe Dokumente_Lesen(const TIntPair& besitzer, bool mitInhalt) override;
+    bool Brief_Offen(const TQEL_Mahnungsnummer& nummer) override;
+    bool Brief_Lesen(const TQEL_Mahnungsnummer& nummer, QByteArray& pdf) override;
+    bool Brief_Archivieren(const TQEL_Mahnungsnummer& nummer, const QString& dateiname, const QByteArray& pdf) override;
 
     // True for a bare file name (no folder part, not "." or "..").
     static bool IstBlosserDateiname(const QString& name);

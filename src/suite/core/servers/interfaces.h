@@ -104,6 +104,10 @@ public:
     virtual int PosSpalte_Mahngebuehren() = 0;
     virtual int PosSpalte_Verzugszins() = 0;
     virtual int PosSpalte_Pauschale() = 0;
+    // The dunned open item of a position (its trio), for the letter's contact person.
+    virtual int PosSpalte_RNr() = 0;
+    virtual int PosSpalte_TransNr() = 0;
+    virtual int PosSpalte_LfdNr() = 0;
     // Per open item (computer, transaction and running number)
     virtual TDateTime Aktuelles_Zahlungsziel(int rechnerNr, int transNr, int lfdNr) = 0;
     virtual bool Ist_Zentralreguliert(int rechnerNr, int transNr, int lfdNr) = 0;
@@ -220,6 +224,15 @@ struct TQEL_DocAnh {
     QString Quelldatei;      // new attachment: file on disk the server reads the content from when Inhalt is empty
 };
 using TDocListe = std::vector<TQEL_DocAnh>;
+
+// A booked dunning named by its document number.
+struct TQEL_Mahnungsnummer {
+    TIntPair Mandant;
+    int32_t WirtschaftsJahr = 0;
+    int32_t RNr = 0;
+    int32_t LfdNr = 0;
+    bool Vergeben() const { return LfdNr != 0 || WirtschaftsJahr != 0 || RNr != 0; }
+};
 void DocListe_Clear(TDocListe& liste);
 
 class IQEL_DokumentServer {
@@ -228,6 +241,17 @@ public:
     virtual void Dokumente_Uebernehmen(const TDocListe& liste) = 0;
     virtual bool Dokumente_Speichern() = 0;
     virtual TDocListe Dokumente_Lesen(const TIntPair& besitzer, bool mitInhalt) = 0;
+
+    // The letter of a dunning as it was first output (PDF/A), kept with the dunning's attachments but
+    // never listed or removed with them.
+    // Whether the dunning's letter has not been output yet; false for an unknown number.
+    virtual bool Brief_Offen(const TQEL_Mahnungsnummer& nummer) = 0;
+    // False when no letter is archived for the dunning.
+    virtual bool Brief_Lesen(const TQEL_Mahnungsnummer& nummer, QByteArray& pdf) = 0;
+    // Stores the letter and marks it sent, in one transaction; false (and nothing changed) when a letter
+    // was archived before. Raises EQELError for an unknown dunning or content that is no PDF.
+    virtual bool Brief_Archivieren(const TQEL_Mahnungsnummer& nummer, const QString& dateiname,
+                                   const QByteArray& pdf) = 0;
 };
 
 // A client as the client dialog lists it.

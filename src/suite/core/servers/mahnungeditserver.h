@@ -50,6 +50,9 @@ public:
     int PosSpalte_Mahngebuehren() override;
     int PosSpalte_Verzugszins() override;
     int PosSpalte_Pauschale() override;
+    int PosSpalte_RNr() override;
+    int PosSpalte_TransNr() override;
+    int PosSpalte_LfdNr() override;
 
     // Dunning data of open items (mahnungeditserver.cpp)
     TDateTime Aktuelles_Zahlungsziel(int rechnerNr, int transNr, int lfdNr) override;

@@ -38,6 +38,9 @@ enum : int {
     mpMahngebuehren,
     mpVerzugszins,
     mpPauschale,
+    mpRNr,
+    mpTransNr,
+    mpLfdNr,
     mpSpaltenAnzahl
 };
 
@@ -56,6 +59,8 @@ const TVRSpalte kPositionsSpalten[mpSpaltenAnzahl] = {
     {"Zahlbar bis", CVR_Date, false, true},    {"Saldo", CVR_Number, true, true},
     {"Mahnstufe", CVR_Integer, false, true},   {"Mahngebühren", CVR_Number, true, true},
     {"Verzugszinsen", CVR_Number, true, true}, {"Pauschale", CVR_Number, true, true},
+    {"Rechnernummer OP", CVR_Integer, false, false}, {"Transaktionsnummer OP", CVR_Integer, false, false},
+    {"Lfd. Nr. OP", CVR_Integer, false, false},
 };
 
 template <size_t N>
@@ -303,7 +308,7 @@ bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair& mahnungsId)
         return false;
     TSqlAbfrage q(QStringLiteral(
         "SELECT belegnummer, belegdatum, zahlbar_bis, saldo_cent, mahnstufe, mahngebuehren_cent, verzugszins_cent, "
-        "pauschale_cent FROM mahnung_position WHERE mahnung_rnr = ? AND mahnung_lnr = ? ORDER BY pos"));
+        "pauschale_cent, op_rechner_nr, op_trans_nr, op_lfd_nr FROM mahnung_position WHERE mahnung_rnr = ? AND mahnung_lnr = ? ORDER BY pos"));
     q.Bind({mahnungsId.RNr, mahnungsId.LNr}).Exec();
     while (q.Next()) {
         std::vector<TVRItem> zeile(mpSpaltenAnzahl);
@@ -315,6 +320,9 @@ bool TMahnungEditServer::Mahnung_Abfragen(const TIntPair& mahnungsId)
         zeile[mpMahngebuehren] = qel_Betrag(q.Int64(5));
         zeile[mpVerzugszins] = qel_Betrag(q.Int64(6));
         zeile[mpPauschale] = qel_Betrag(q.Int64(7));
+        zeile[mpRNr] = qint64(q.Int(8));
+        zeile[mpTransNr] = qint64(q.Int(9));
+        zeile[mpLfdNr] = qint64(q.Int(10));
         liste.RowAdd(std::move(zeile));
     }
     return true;
@@ -330,3 +338,6 @@ int TMahnungEditServer::PosSpalte_Mahnstufe() { return mpMahnstufe; }
 int TMahnungEditServer::PosSpalte_Mahngebuehren() { return mpMahngebuehren; }
 int TMahnungEditServer::PosSpalte_Verzugszins() { return mpVerzugszins; }
 int TMahnungEditServer::PosSpalte_Pauschale() { return mpPauschale; }
+int TMahnungEditServer::PosSpalte_RNr() { return mpRNr; }
+int TMahnungEditServer::PosSpalte_TransNr() { return mpTransNr; }
+int TMahnungEditServer::PosSpalte_LfdNr() { return mpLfdNr; }

@@ -53,7 +53,11 @@ TLayoutform::TLayoutform()
     auto* mitte = new QHBoxLayout;
     mitte->addWidget(grpLayouts, 3);
     mitte->addWidget(grpEinstellungen, 2);
+    cbxFuerAlle = new TQELStdCheckBox(QStringLiteral("Für alle weiteren Dokumente verwenden"), this);
+    cbxFuerAlle->setObjectName(QStringLiteral("cbxFuerAlle"));
+    cbxFuerAlle->setVisible(false);
     auto* knoepfe = new QHBoxLayout;
+    knoepfe->addWidget(cbxFuerAlle);
     knoepfe->addStretch(1);
     knoepfe->addWidget(btnOK);
     knoepfe->addWidget(btnAbbrechen);
@@ -173,6 +177,8 @@ bool TLayoutform::Execute(const TZIM_LayoutDialog_InputData& eingabe, TZIM_Selec
         grpLayouts->setTitle(QLatin1Char(' ') + FEingabe.TitelLayouts + QLatin1Char(' '));
         grpEinstellungen->setTitle(QLatin1Char(' ') + FEingabe.TitelEinstellungen + QLatin1Char(' '));
         grpEinstellungen->setVisible(qel_HatOption(FEingabe.Optionen, loEinstellungenZeigen));
+        cbxFuerAlle->setVisible(FEingabe.FuerAlleAnbieten);
+        cbxFuerAlle->setChecked(false);
         Layouts_Laden();
         if (ShowModal() != mrOk)
             return;
@@ -183,6 +189,7 @@ bool TLayoutform::Execute(const TZIM_LayoutDialog_InputData& eingabe, TZIM_Selec
         gewaehlt->Bezeichnung = FLayouts[i].Bezeichnung;
         gewaehlt->Berichtsdatei = FLayouts[i].Berichtsdatei;
         gewaehlt->Einstellungen = FLayouts[i].Einstellungen;
+        gewaehlt->FuerAlleWeiteren = FEingabe.FuerAlleAnbieten && cbxFuerAlle->isChecked();
         liste.push_back(std::move(gewaehlt));
         ok = true;
     });

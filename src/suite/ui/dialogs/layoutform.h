@@ -31,6 +31,7 @@ struct TZIM_LayoutDialog_InputData {
     QString TitelLayouts;        // heading of the layout list
     TZIM_LayoutOptionen Optionen = 0;
     QStringList Arten;           // layout kinds offered
+    bool FuerAlleAnbieten = false;  // a run of several documents: offer to keep the choice for the rest
     void Init() { *this = TZIM_LayoutDialog_InputData(); }
 };
 
@@ -38,6 +39,7 @@ struct TZIM_SelectedLayout {
     QString Bezeichnung;
     QString Berichtsdatei;   // report file name within the layout folder
     QStringList Einstellungen;  // name=value
+    bool FuerAlleWeiteren = false;  // the clerk wants no further question in this run
     // Value of a setting; a missing key reads as empty text.
     QString Wert(const QString& name) const;
 };
@@ -58,6 +60,7 @@ public:
     TQELStdGroupBox* grpEinstellungen;
     QTreeWidget* lvEinstellungen;
     TQELStdLabel* lblDatei;
+    TQELStdCheckBox* cbxFuerAlle;
     TResBitBtn* btnOK;
     TResBitBtn* btnAbbrechen;
 
