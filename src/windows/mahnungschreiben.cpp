@@ -208,6 +208,7 @@ void TfrmMahnungSchreiben::aufbauen()
     knoepfe->addWidget(btnAbbrechen);
     for (TResBitBtn* b : {btnUebernehmen, btnDrucken, btnAnhang, btnAbbrechen, btnStornieren})
         b->setMinimumWidth(110);
+    Mail_Aufbauen(knoepfe);
     auto* innen = new QVBoxLayout;
     innen->setContentsMargins(10, 6, 10, 10);
     innen->addLayout(kopf);

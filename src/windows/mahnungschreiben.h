@@ -11,6 +11,8 @@
 #include <QTextEdit>
 #include <memory>
 
+class QBoxLayout;
+
 enum TModus : uint8_t {
     CQEL_Mahnungen_Schreiben = 0,
     CQEL_Mahnung_Lesen = 1,
@@ -210,6 +212,11 @@ public:
     // --- attachments (mahnungschreiben_anhang.cpp)
     void actAnhangExecute();
 
+    // --- dunning mails (mahnungschreiben_mail.cpp): shown with "Drucken" when this workstation sends mail
+    TResBitBtn* btnMail = nullptr;
+    void actMailExecute();
+    void Mail_Struktur();
+
 protected:
     void FormCreate();
     void FormShow() override;
@@ -220,6 +227,7 @@ protected:
 
 private:
     void aufbauen();
+    void Mail_Aufbauen(QBoxLayout* knoepfe);
     // Steps of FormShow.
     void PosListe_Zeigen();
     void VorgabenSetzen();

@@ -1,5 +1,6 @@
 // Dunning editor: printing the letters.
 #include "mahnungschreiben.h"
+#include "mahnungsmail.h"
 #include "mahnungsdruck.h"
 
 #include "suite/ui/dialogs/layoutform.h"
@@ -327,24 +328,55 @@ void TMahnungsDrucker::Einzeln(const TMahnungsDruck& m, bool vorschau)
     });
 }
 
-void TMahnungsDrucker::Lauf(const std::vector<TMahnungsDruck>& belege)
+void TMahnungsDrucker::Lauf(const std::vector<TMahnungsDruck>& belege, bool mitEMail)
 {
     const int anzahl = int(belege.size());
     TLaufWahl wahl;
     {
         TAusgabeDialog dialog(anzahl);
+        dialog.SetMitEMail(mitEMail && TMahnungsMail_Eingerichtet());
         if (!dialog.Execute(wahl))
             return;
     }
+    if (wahl.Ziel == TLaufZiel::EMail) {
+        PerMail(belege);
+        return;
+    }
+    const TLaufErgebnis e = Ausgeben(belege, wahl);
+    const QStringList& fehler = e.Fehler;
+    QString text;
+    if (e.Abgebrochen)
+        text = QStringLiteral("Der Lauf wurde abgebrochen%1: %2 von %3 Mahnungen wurden ausgegeben.")
+                   .arg(e.OhneLayout ? QStringLiteral(" (es wurde kein Drucklayout gewählt)") : QString())
+                   .arg(e.Ausgegeben)
+                   .arg(anzahl);
+    else if (e.Ausgegeben == anzahl && fehler.isEmpty())
+        text = QStringLiteral("Alle %1 Mahnungen wurden ausgegeben.").arg(anzahl);
+    else
+        text = QStringLiteral("%1 von %2 Mahnungen wurden ausgegeben.").arg(e.Ausgegeben).arg(anzahl);
+    if (wahl.Ziel == TLaufZiel::EinePdf && e.Ausgegeben > 0)
+        text += QStringLiteral("\r\nDatei: %1").arg(QDir::toNativeSeparators(wahl.Pfad));
+    else if (wahl.Ziel == TLaufZiel::PdfJePartner && e.Ausgegeben > 0)
+        text += QStringLiteral("\r\nOrdner: %1").arg(QDir::toNativeSeparators(wahl.Pfad));
+    if (!fehler.isEmpty())
+        text += QStringLiteral("\r\n\r\nNicht ausgegeben:\r\n") + fehler.join(QStringLiteral("\r\n"));
+    qel_Meldung(CMeldung_Hinweis, fehler.isEmpty() ? 997 : 991, text);
+}
+
+TMahnungsDrucker::TLaufErgebnis TMahnungsDrucker::Ausgeben(const std::vector<TMahnungsDruck>& belege, const TLaufWahl& wahl,
+                                                          const std::function<bool(int, const QByteArray&)>& versenden)
+{
+    const int anzahl = int(belege.size());
     TDruckLauf lauf(wahl);
     // Originals of booked dunnings, by their place in the run: archived once they went out.
     std::map<int, TDaten::TBrief> originale;
     QStringList archivFehler;
     lauf.Fertig = [&](int nr, const QString& name, const QByteArray& pdf, const QString& fehler) {
+        const bool hinaus = fehler.isEmpty() && (!versenden || versenden(nr, pdf));
         auto it = originale.find(nr);
         if (it == originale.end())
             return;
-        if (fehler.isEmpty())
+        if (hinaus)
             qel_Guard(d->Kontext, [&] {
                 try {
                     d->Archivieren(it->second, pdf);
@@ -400,24 +432,7 @@ void TMahnungsDrucker::Lauf(const std::vector<TMahnungsDruck>& belege)
         }
     }
     fehler << lauf.Fehlgeschlagen() << archivFehler;
-
-    QString text;
-    if (abgebrochen)
-        text = QStringLiteral("Der Lauf wurde abgebrochen%1: %2 von %3 Mahnungen wurden ausgegeben.")
-                   .arg(ohneLayout ? QStringLiteral(" (es wurde kein Drucklayout gewählt)") : QString())
-                   .arg(lauf.Ausgegeben())
-                   .arg(anzahl);
-    else if (lauf.Ausgegeben() == anzahl && fehler.isEmpty())
-        text = QStringLiteral("Alle %1 Mahnungen wurden ausgegeben.").arg(anzahl);
-    else
-        text = QStringLiteral("%1 von %2 Mahnungen wurden ausgegeben.").arg(lauf.Ausgegeben()).arg(anzahl);
-    if (wahl.Ziel == TLaufZiel::EinePdf && lauf.Ausgegeben() > 0)
-        text += QStringLiteral("\r\nDatei: %1").arg(QDir::toNativeSeparators(wahl.Pfad));
-    else if (wahl.Ziel == TLaufZiel::PdfJePartner && lauf.Ausgegeben() > 0)
-        text += QStringLiteral("\r\nOrdner: %1").arg(QDir::toNativeSeparators(wahl.Pfad));
-    if (!fehler.isEmpty())
-        text += QStringLiteral("\r\n\r\nNicht ausgegeben:\r\n") + fehler.join(QStringLiteral("\r\n"));
-    qel_Meldung(CMeldung_Hinweis, fehler.isEmpty() ? 997 : 991, text);
+    return TLaufErgebnis{lauf.Ausgegeben(), fehler, abgebrochen, ohneLayout};
 }
 
 void TfrmMahnungSchreiben::actDruckenExecute()

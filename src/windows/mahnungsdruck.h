@@ -3,8 +3,12 @@
 #pragma once
 
 #include "suite/core/servers/interfaces.h"
+#include "suite/reports/ausgabedialog.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,7 +36,22 @@ public:
     void Einzeln(const TMahnungsDruck& d, bool vorschau);
     // Several letters: the output is chosen once, the layout until the clerk keeps it for the rest, a
     // failing letter is listed and the run goes on; at the end one summary.
-    void Lauf(const std::vector<TMahnungsDruck>& belege);
+    void Lauf(const std::vector<TMahnungsDruck>& belege, bool mitEMail = true);
+
+    // What a run did: letters output, and per letter that was not, its name and why.
+    struct TLaufErgebnis {
+        int Ausgegeben = 0;
+        QStringList Fehler;
+        bool Abgebrochen = false;
+        bool OhneLayout = false;
+    };
+    // The letters to the chosen output, with progress and the layout choice. versenden, when set, takes
+    // each finished letter (PDF) and answers whether it went out; only those originals are archived.
+    TLaufErgebnis Ausgeben(const std::vector<TMahnungsDruck>& belege, const TLaufWahl& wahl,
+                           const std::function<bool(int nr, const QByteArray& pdf)>& versenden = nullptr);
+    // By e-mail (mahnungsmail.cpp): partners with a dunning address get their letter as a PDF attachment,
+    // the others are listed and output as the clerk chooses next. One summary of the mails.
+    void PerMail(const std::vector<TMahnungsDruck>& belege);
 
 private:
     struct TDaten;

@@ -287,10 +287,13 @@ bool TSmtpTestServer::TestZertifikat(QString& zertifikat, QString& schluessel)
     return ok;
 }
 
-QJsonObject qel_MimeLesen(const QByteArray& nachricht)
+QJsonObject qel_MimeLesen(const QByteArray& nachricht, const QString& ordner)
 {
     QProcess p;
-    p.start(QStringLiteral("python3"), {QStringLiteral(MAHNWESEN_MIME_LESEN)});
+    QStringList argumente{QStringLiteral(MAHNWESEN_MIME_LESEN)};
+    if (!ordner.isEmpty())
+        argumente << ordner;
+    p.start(QStringLiteral("python3"), argumente);
     p.write(nachricht);
     p.closeWriteChannel();
     if (!p.waitForFinished(30000) || p.exitCode() != 0)

@@ -53,4 +53,5 @@ private:
 // The message as Python's own e-mail parser reads it (support/mime_lesen.py): decoded headers, and per
 // part its type, file name and text or the SHA-256 and size of its content. An independent reader, so
 // the mail writer is not judged by its own code.
-QJsonObject qel_MimeLesen(const QByteArray& nachricht);
+// ordner: the attachments are written there as well (the part's "file").
+QJsonObject qel_MimeLesen(const QByteArray& nachricht, const QString& ordner = QString());

@@ -68,6 +68,15 @@ TMahnMailDaten TMahnMailLauf::Daten(const TIntPair& mahnungsId)
     return d;
 }
 
+TMahnMailDaten TMahnMailLauf::Daten(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr)
+{
+    TIntPair id;
+    if (!m_server->Mahnung_Id(mandant, lfdNr, wirtschaftsJahr, rNr, id))
+        throw EQELError(QStringLiteral("Die Mahnung %1 ist nicht gebucht und kann nicht per E-Mail versendet werden.")
+                            .arg(Formatiere_Belegnummer_String(QStringLiteral("AOP"), lfdNr, wirtschaftsJahr, rNr)));
+    return Daten(id);
+}
+
 TMahnMailErgebnis TMahnMailLauf::Senden(const TMahnMailDaten& d, const QByteArray& pdf)
 {
     return senden(d, pdf, QStringLiteral("%1 %2").arg(d.Art(), d.Belegnummer()), qel_MailtextFuellen(m_mailtext, d, m_waehrung));

@@ -37,6 +37,8 @@ public:
     bool Probelauf() const { return !m_konf.Probelaufordner.isEmpty(); }
     // The mail data of a booked dunning; raises EQELError when it cannot be read.
     TMahnMailDaten Daten(const TIntPair& mahnungsId);
+    // The same for a booked dunning known by its document number.
+    TMahnMailDaten Daten(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr);
     // Mails the letter (PDF) of a dunning. Raises EQELError only for what stops the whole run (no sender
     // address of the client, a password file that is refused); everything else is the partner's result.
     TMahnMailErgebnis Senden(const TMahnMailDaten& d, const QByteArray& pdf);

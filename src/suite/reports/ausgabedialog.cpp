@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kDrucker = 0, kEinePdf = 1, kJePartner = 2, kVorschau = 3;
+constexpr int kDrucker = 0, kEinePdf = 1, kJePartner = 2, kVorschau = 3, kEMail = 4;
 
 QString vorgabeOrdner()
 {
@@ -31,6 +31,9 @@ TAusgabeDialog::TAusgabeDialog(int anzahl)
     rgrpZiel->AddItem(QStringLiteral("&Eine PDF-Datei (jeder Brief beginnt auf einem neuen Blatt)"), QLatin1Char('E'));
     rgrpZiel->AddItem(QStringLiteral("Eine PDF-Datei &je Geschäftspartner in einen Ordner"), QLatin1Char('J'));
     rgrpZiel->AddItem(QStringLiteral("&Vorschau des ganzen Laufs"), QLatin1Char('V'));
+    rgrpZiel->AddItem(QStringLiteral("Per E-&Mail senden (Partner ohne E-Mail-Adresse werden danach ausgegeben)"),
+                      QLatin1Char('M'));
+    rgrpZiel->Button(kEMail)->setVisible(false);
     lblDrucker = new TQELStdLabel(QString(), this);
     lblDrucker->setWordWrap(true);
     edtPfad = new TQELStdEdit(TEditTyp::Text, this);
@@ -83,6 +86,8 @@ TLaufZiel TAusgabeDialog::Ziel() const
         return TLaufZiel::PdfJePartner;
     case kVorschau:
         return TLaufZiel::Vorschau;
+    case kEMail:
+        return TLaufZiel::EMail;
     default:
         return TLaufZiel::EinePdf;
     }
@@ -145,6 +150,8 @@ void TAusgabeDialog::btnOKClick()
         SetModalResult(mrOk);
     });
 }
+
+void TAusgabeDialog::SetMitEMail(bool v) { rgrpZiel->Button(kEMail)->setVisible(v); }
 
 bool TAusgabeDialog::Execute(TLaufWahl& wahl)
 {

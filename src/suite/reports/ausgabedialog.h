@@ -4,7 +4,8 @@
 #include "suite/ui/controls.h"
 #include "suite/ui/forms.h"
 
-enum class TLaufZiel { Drucker, EinePdf, PdfJePartner, Vorschau };
+// EMail: each letter goes to the caller as it is made (the mail run sends it); no output of its own.
+enum class TLaufZiel { Drucker, EinePdf, PdfJePartner, Vorschau, EMail };
 
 struct TLaufWahl {
     TLaufZiel Ziel = TLaufZiel::EinePdf;
@@ -20,9 +21,11 @@ public:
 
     // Shows the dialog; false when the clerk cancels. Without a printer the choice starts at one PDF.
     bool Execute(TLaufWahl& wahl);
+    // Offers "Per E-Mail senden" (the workstation sends mail, and the letters are not the mail run's rest).
+    void SetMitEMail(bool v);
 
     TQELHeaderPanel* pnlHeader;
-    TQELStdRadioGroup* rgrpZiel;  // printer, one PDF, one PDF per partner, preview of the run
+    TQELStdRadioGroup* rgrpZiel;  // printer, one PDF, one PDF per partner, preview of the run, e-mail
     TQELStdLabel* lblDrucker;     // says when no printer is set up
     TQELAttachLabel* alblPfad;
     TQELStdEdit* edtPfad;

@@ -77,6 +77,8 @@ TDruckLauf::TDruckLauf(const TLaufWahl& wahl) : m_wahl(wahl)
         m_ziel = std::make_unique<QPDF>();
         m_ziel->emptyPDF();
         break;
+    case TLaufZiel::EMail:
+        break;
     case TLaufZiel::Drucker:
         if (!TBerichtAusgabe::DruckerVorhanden())
             throw EQELError(QStringLiteral("Es ist kein Drucker eingerichtet."));
@@ -183,6 +185,8 @@ void TDruckLauf::ausgeben(const TWartend& w, const TErgebnis& e)
             }
             case TLaufZiel::Drucker:
                 anDenDrucker(e.Pdf, w);
+                break;
+            case TLaufZiel::EMail:
                 break;
             }
         } catch (const std::exception& x) {

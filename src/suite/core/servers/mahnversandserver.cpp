@@ -24,6 +24,7 @@ bool abgelehnt(const QString& was, const EQELError& e)
 class TMahnVersandServer : public IQEL_MahnVersandServer {
 public:
     bool Mahnung_Maildaten(const TIntPair& id, TMahnMailDaten& d) override;
+    bool Mahnung_Id(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr, TIntPair& id) override;
     QString Mailtext() override;
     bool Mailtext_Speichern(const QString& kurztext, const QString& text) override;
     bool Versand_Buchen(TMahnVersand& v) override;
@@ -79,6 +80,17 @@ bool TMahnVersandServer::Mahnung_Maildaten(const TIntPair& id, TMahnMailDaten& d
     } catch (const EQELError& e) {
         return abgelehnt(QStringLiteral("Die Daten der Mahnung für die E-Mail können nicht gelesen werden."), e);
     }
+}
+
+bool TMahnVersandServer::Mahnung_Id(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr, TIntPair& id)
+{
+    TSqlAbfrage q(QStringLiteral("SELECT rnr, lnr FROM mahnung WHERE mandant_rnr = ? AND mandant_lnr = ? AND beleg_lfdnr = ? "
+                                 "AND wirtschaftsjahr = ? AND beleg_rnr = ?"));
+    q.Bind({mandant.RNr, mandant.LNr, lfdNr, wirtschaftsJahr, rNr}).Exec();
+    if (!q.Next())
+        return false;
+    id = TIntPair{q.Int(0), q.Int(1)};
+    return true;
 }
 
 QString TMahnVersandServer::Mailtext()

@@ -53,6 +53,8 @@ public:
     virtual ~IQEL_MahnVersandServer() = default;
     // False with a message when the dunning does not exist.
     virtual bool Mahnung_Maildaten(const TIntPair& mahnungsId, TMahnMailDaten& d) = 0;
+    // The key of a client's dunning by its document number; false when there is none.
+    virtual bool Mahnung_Id(const TIntPair& mandant, int lfdNr, int wirtschaftsJahr, int rNr, TIntPair& id) = 0;
     // The text block of kind EMAIL (the first by short text); the built-in text when there is none.
     virtual QString Mailtext() = 0;
     // Stores the mail text block (created or replaced under its short text). False with a message when refused.
