@@ -210,8 +210,8 @@ TEST_F(MahnMail, MailTextIsABlockOfItsOwnKindAndTheSenderIsCheckedByTheServer)
     IQEL_MahnVersandServerRef s;
     MahnVersandServer_Holen(s);
     EXPECT_EQ(s->Mailtext(), CQEL_StandardMailtext);
-    ASSERT_TRUE(s->Mailtext_Speichern(QStringLiteral("Mail"), QStringLiteral("#Anrede, bis #Zahlungsziel bitte #Gesamtbetrag.")));
-    EXPECT_EQ(s->Mailtext(), QStringLiteral("#Anrede, bis #Zahlungsziel bitte #Gesamtbetrag."));
+    ASSERT_TRUE(s->Mailtext_Speichern(QStringLiteral("Mail"), QStringLiteral("#Anrede bis #Zahlungsziel bitte #Gesamtbetrag.")));
+    EXPECT_EQ(s->Mailtext(), QStringLiteral("#Anrede bis #Zahlungsziel bitte #Gesamtbetrag."));
     IQEL_MahnungEditServerRef m;
     Glob_ServerFactoryClass().MahnungEditServer_Holen(m);
     ASSERT_TRUE(m->Textbaustein_Anlegen(QStringLiteral("Brief"), QStringLiteral("Brieftext")));

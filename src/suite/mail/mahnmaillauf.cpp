@@ -9,13 +9,15 @@
 
 namespace {
 
+// As the letter greets: with the comma, "Herrn" of the address line as "Herr".
 QString anrede(const TMahnMailDaten& d)
 {
-    if (d.Anrede == QLatin1String("Frau") && !d.Kontakt.isEmpty())
-        return QStringLiteral("Sehr geehrte Frau %1").arg(d.Kontakt);
-    if (d.Anrede == QLatin1String("Herr") && !d.Kontakt.isEmpty())
-        return QStringLiteral("Sehr geehrter Herr %1").arg(d.Kontakt);
-    return QStringLiteral("Sehr geehrte Damen und Herren");
+    const QString a = d.Anrede.simplified();
+    if (!d.Kontakt.isEmpty() && (a == QLatin1String("Herr") || a == QLatin1String("Herrn")))
+        return QStringLiteral("Sehr geehrter Herr %1,").arg(d.Kontakt);
+    if (!d.Kontakt.isEmpty() && a == QLatin1String("Frau"))
+        return QStringLiteral("Sehr geehrte Frau %1,").arg(d.Kontakt);
+    return QStringLiteral("Sehr geehrte Damen und Herren,");
 }
 
 QString dateiSicher(QString name)

@@ -6,7 +6,7 @@
 #include "wertpruefung.h"
 
 const QString CQEL_StandardMailtext = QStringLiteral(
-    "#Anrede,\n\n"
+    "#Anrede\n\n"
     "im Anhang erhalten Sie unser heutiges Schreiben vom #Heute als PDF-Datei. Bitte begleichen Sie den offenen "
     "Betrag von #Gesamtbetrag bis zum #Zahlungsziel. Zahlungen, die bis zum #Berücksichtigt bei uns eingegangen "
     "sind, haben wir berücksichtigt.\n\n"
