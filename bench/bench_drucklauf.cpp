@@ -64,7 +64,7 @@ std::unique_ptr<TBriefsatz> brief(IQEL_PrintEditServer& server, const TIntPair& 
     return satz;
 }
 
-QString last()
+QString lastText()
 {
     QFile f(QStringLiteral("/proc/loadavg"));
     return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2) : QString();
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
         return 2;
 
     std::printf("Rechner: %d Kerne, %d Briefe gleichzeitig; Last vorher %s\n", QThread::idealThreadCount(),
-                TDruckLauf::Gleichzeitig(), qPrintable(last()));
+                TDruckLauf::Gleichzeitig(), qPrintable(lastText()));
     IQEL_PrintEditServerRef server;
     Glob_WWSServerFactoryClass().PrintEditServer_Holen(server);
     std::vector<double> sekunden;
@@ -148,7 +148,7 @@ int main(int argc, char** argv)
         std::printf("Lauf %d: %d von %d Briefen, %d Seiten, %.1f MB in %.2f s (Rechenzeit %.2f s, %.1f ms je Brief); "
                     "Last %s\n",
                     lauf + 1, ausgegeben, briefe, seiten, groesse / 1048576.0, sekunden.back(), cpu,
-                    cpu * 1000 / briefe, qPrintable(last()));
+                    cpu * 1000 / briefe, qPrintable(lastText()));
         std::printf("  je Brief: Daten sammeln (GUI) %.2f ms, Setzen+Zeichnen (Worker, Summe) %.2f ms, Ausgabe (GUI) "
                     "%.2f ms, Warten (GUI) %.2f ms; Datei schreiben %.2f s\n",
                     sammelnNs / 1e6 / briefe, z.Setzen / 1e6 / briefe, z.Ausgabe / 1e6 / briefe,
