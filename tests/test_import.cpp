@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -357,6 +358,19 @@ TEST_F(ImportTest, AnOverlongLineIsRefusedWithBoundedMemory)
     EXPECT_TRUE(e.Fehler.first().Grund.contains(QStringLiteral("länger als"))) << e.Fehler.first().Text().toStdString();
     // 200 MB went through; the peak grew by far less.
     EXPECT_LT(nachher.ru_maxrss - vorher.ru_maxrss, 50 * 1024);
+}
+
+TEST_F(ImportTest, ANamedPipeOrFolderIsRefusedInsteadOfWaitedFor)
+{
+    const QString pipe = dir.filePath(QStringLiteral("posten.csv"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString& pfad : {pipe, dir.path()}) {
+        const TImportErgebnis e = einlesen({pfad});
+        EXPECT_FALSE(e.Gespeichert);
+        ASSERT_EQ(e.Fehler.size(), 1);
+        EXPECT_TRUE(e.Fehler.first().Grund.contains(QStringLiteral("keine gewöhnliche Datei")))
+            << e.Fehler.first().Text().toStdString();
+    }
 }
 
 TEST_F(ImportTest, DemoDataExportedAndImportedIntoAnEmptyDatabaseGivesTheSameOpenItems)

@@ -2,6 +2,7 @@
 
 #include "../types.h"
 
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace {
@@ -108,6 +109,12 @@ QString qel_CsvFeld(const QString& wert)
 
 TCsvLeser::TCsvLeser(const QString& pfad, int maxZeilenLaenge) : m_datei(pfad), m_max(maxZeilenLaenge)
 {
+    // A named pipe or device would block the import forever on open or read.
+    const QFileInfo info(pfad);
+    if (info.exists() && !info.isFile())
+        throw EQELError(QStringLiteral("%1 ist keine gewöhnliche Datei (sondern ein Ordner, eine benannte Pipe oder ein "
+                                       "Gerät) und kann nicht eingelesen werden.")
+                            .arg(pfad));
     if (!m_datei.open(QIODevice::ReadOnly))
         throw EQELError(QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2").arg(pfad, m_datei.errorString()));
     nachfuellen();
