@@ -25,7 +25,10 @@ done
 # The walk's letter, and the letter over three pages made after it.
 brief=$(ls "$tmp"/bilder/pdf/*.pdf | head -n 1)
 pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$brief" "$ZIEL/brief"
-lang=$(ls "$tmp"/bilder/pdf/*.pdf | tail -n 1)
+# The last letter is a print of a booked dunning's letter again: the copy.
+kopie=$(ls "$tmp"/bilder/pdf/*.pdf | tail -n 1)
+pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$kopie" "$ZIEL/kopie"
+lang=$(ls "$tmp"/bilder/pdf/*.pdf | sed -n 2p)
 for s in 1 2 3; do
   pdftoppm -png -r 50 -f "$s" -l "$s" -singlefile "$lang" "$ZIEL/brief_seite$s"
 done

@@ -238,6 +238,15 @@ int main(int argc, char** argv)
                 return mrCancel;
             });
             e->btnAnhang->click();
+            // Printed twice: whatever the first print was, the second is a copy of the letter sent.
+            for (int i = 0; i < 2; ++i) {
+                dann<TLayoutform>([](TLayoutform* l) {
+                    l->btnOK->click();
+                    return mrOk;
+                });
+                e->btnDrucken->click();
+                warten();
+            }
             return mrCancel;
         });
         f->btnAnzeigen->click();
