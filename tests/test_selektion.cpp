@@ -16,6 +16,7 @@
 
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 namespace {
@@ -331,6 +332,21 @@ TEST_F(Mahnungsliste, DeleteOnlyShowsItsNoticeAndCloseEndsWithCancel)
     f->setResult(0);
     QTest::keyClick(f.get(), Qt::Key_Escape);
     EXPECT_EQ(f->result(), mrCancel);
+}
+
+TEST_F(Mahnungsliste, TabReachesTheListAndTheArrowKeysChooseADunning)
+{
+    auto f = oeffnen();
+    aktivieren(f.get());
+    QTest::keyClick(f.get(), Qt::Key_F4);
+    ASSERT_EQ(nummern(f.get()).size(), 3);
+    f->edtLfdNr->setFocus();
+    for (int i = 0; i < 40 && QApplication::focusWidget() != f->vtMahnungen; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), f->vtMahnungen);
+    QTest::keyClick(f->vtMahnungen, Qt::Key_Home);
+    QTest::keyClick(f->vtMahnungen, Qt::Key_Down);
+    EXPECT_NE(f->vtMahnungen->GetFirstSelected(), nullptr);
 }
 
 TEST_F(Mahnungsliste, ViewingOpensTheEditorWithTheRowsValuesAndReloadsAfterwards)

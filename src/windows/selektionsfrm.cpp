@@ -97,7 +97,7 @@ void TfrmSelektion::aufbauen()
 
     vtMahnungen = new TVTVRList(pnlHintergrund);
     vtMahnungen->setObjectName(QStringLiteral("vtMahnungen"));
-    vtMahnungen->setFocusPolicy(Qt::ClickFocus);
+    vtMahnungen->setFocusPolicy(Qt::StrongFocus);
     // Several dunnings can be chosen to print them again together.
     vtMahnungen->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
