@@ -334,7 +334,7 @@ TEST_F(Mahnungsliste, DeleteOnlyShowsItsNoticeAndCloseEndsWithCancel)
     EXPECT_EQ(f->result(), mrCancel);
 }
 
-TEST_F(Mahnungsliste, TabReachesTheListAndTheArrowKeysChooseADunning)
+TEST_F(Mahnungsliste, TabReachesTheListAndThePartnerSearchWithoutAMouse)
 {
     auto f = oeffnen();
     aktivieren(f.get());
@@ -347,6 +347,19 @@ TEST_F(Mahnungsliste, TabReachesTheListAndTheArrowKeysChooseADunning)
     QTest::keyClick(f->vtMahnungen, Qt::Key_Home);
     QTest::keyClick(f->vtMahnungen, Qt::Key_Down);
     EXPECT_NE(f->vtMahnungen->GetFirstSelected(), nullptr);
+
+    // The partner search is reached the same way and pressed with Space.
+    for (int i = 0; i < 40 && QApplication::focusWidget() != f->btnGepSuche; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), f->btnGepSuche);
+    umg.BeiModal<TfrmGpSuche>([](TfrmGpSuche* s) {
+        s->edtName->setText(QStringLiteral("alpha"));
+        s->btnSuchen->click();
+        s->btnOk->click();
+        return s->result();
+    });
+    QTest::keyClick(f->btnGepSuche, Qt::Key_Space);
+    EXPECT_EQ(f->dspGep->text(), QStringLiteral("Alpha GmbH"));
 }
 
 TEST_F(Mahnungsliste, ViewingOpensTheEditorWithTheRowsValuesAndReloadsAfterwards)

@@ -104,6 +104,9 @@ void Tfrmmainu::aufbauen()
     dspGep->setFont(fett);
     btnGepSearch = new TQELStdSpeedButton(QStringLiteral("lupe"), QString(), pnlHintergrund);
     btnGepDelete = new TQELStdSpeedButton(QStringLiteral("loeschen"), QString(), pnlHintergrund);
+    // The partner is chosen without a mouse too: Tab reaches these buttons, Space presses them.
+    btnGepSearch->setFocusPolicy(Qt::TabFocus);
+    btnGepDelete->setFocusPolicy(Qt::TabFocus);
 
     vtOffenePosten = new TVTVRList(pnlHintergrund);
     vtOffenePosten->setObjectName(QStringLiteral("vtOffenePosten"));

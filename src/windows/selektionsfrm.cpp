@@ -59,6 +59,9 @@ void TfrmSelektion::aufbauen()
                                          pnlHintergrund);
     btnGepLoeschen = new TQELStdSpeedButton(QStringLiteral("loeschen"), QStringLiteral("Kein Geschäftspartner"),
                                             pnlHintergrund);
+    // Client and partner are chosen without a mouse too: Tab reaches these buttons, Space presses them.
+    for (TQELStdSpeedButton* b : {btnMandantenSuche, btnGepSuche, btnGepLoeschen})
+        b->setFocusPolicy(Qt::TabFocus);
 
     edtZeitraumVon = new TQELStdEdit(TEditTyp::Datum, pnlHintergrund);
     edtZeitraumVon->setObjectName(QStringLiteral("edtZeitraumVon"));
