@@ -64,19 +64,6 @@ std::unique_ptr<TBriefsatz> brief(IQEL_PrintEditServer& server, const TIntPair& 
     return satz;
 }
 
-QString lastText()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2) : QString();
-}
-
-double cpuSekunden()
-{
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
 int pdfSeiten(const QString& datei)
 {
     QProcess p;
@@ -105,8 +92,8 @@ int main(int argc, char** argv)
     if (!briefUmgebung(suite.Konfiguration, mandant, firma, an))
         return 2;
 
-    std::printf("Rechner: %d Kerne, %d Briefe gleichzeitig; Last vorher %s\n", QThread::idealThreadCount(),
-                TDruckLauf::Gleichzeitig(), qPrintable(lastText()));
+    std::printf("Rechner: %d Kerne, %d Briefe gleichzeitig; Last vorher %.2f\n", QThread::idealThreadCount(),
+                TDruckLauf::Gleichzeitig(), bench::last());
     IQEL_PrintEditServerRef server;
     Glob_WWSServerFactoryClass().PrintEditServer_Holen(server);
     std::vector<double> sekunden;
@@ -118,7 +105,7 @@ int main(int argc, char** argv)
         const QString datei = ordner.filePath(QStringLiteral("lauf.pdf"));
         QElapsedTimer t;
         t.start();
-        const double cpu0 = cpuSekunden();
+        const double cpu0 = bench::cpuMs() / 1000;
         qint64 sammelnNs = 0;
         TDruckLauf::TZeiten z;
         int ausgegeben = 0;
@@ -142,13 +129,13 @@ int main(int argc, char** argv)
             }
         }
         sekunden.push_back(t.nsecsElapsed() / 1e9);
-        const double cpu = cpuSekunden() - cpu0;
+        const double cpu = bench::cpuMs() / 1000 - cpu0;
         seiten = pdfSeiten(datei);
         groesse = QFileInfo(datei).size();
         std::printf("Lauf %d: %d von %d Briefen, %d Seiten, %.1f MB in %.2f s (Rechenzeit %.2f s, %.1f ms je Brief); "
-                    "Last %s\n",
+                    "Last %.2f\n",
                     lauf + 1, ausgegeben, briefe, seiten, groesse / 1048576.0, sekunden.back(), cpu,
-                    cpu * 1000 / briefe, qPrintable(lastText()));
+                    cpu * 1000 / briefe, bench::last());
         std::printf("  je Brief: Daten sammeln (GUI) %.2f ms, Setzen+Zeichnen (Worker, Summe) %.2f ms, Ausgabe (GUI) "
                     "%.2f ms, Warten (GUI) %.2f ms; Datei schreiben %.2f s\n",
                     sammelnNs / 1e6 / briefe, z.Setzen / 1e6 / briefe, z.Ausgabe / 1e6 / briefe,
