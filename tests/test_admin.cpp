@@ -3,6 +3,7 @@
 #include "support/temp_suite.h"
 
 #include "suite/core/servers/database.h"
+#include "suite/mail/mailkonfiguration.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -99,4 +100,50 @@ TEST(AdminBefehle, InitRegistersTheSignedInUserWithTheModulesRights)
                                              QStringLiteral("--config"), ini});
     EXPECT_EQ(zweit.rc, 0) << zweit.Alles().toStdString();
     EXPECT_TRUE(zweit.fehler.contains(QStringLiteral("vorhanden"))) << zweit.fehler.toStdString();
+}
+
+// The mail settings are changed where named, kept where not, and a wrong value leaves the file as it was.
+TEST(AdminBefehle, MailSettingsChangeOnlyWhatIsNamed)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("suite.ini"));
+    const auto mail = [&ini](QStringList args) {
+        return Admin_Aufrufen(QStringList{QStringLiteral("--config"), ini, QStringLiteral("mail")} + args);
+    };
+    TAdminLauf l = mail({QStringLiteral("show")});
+    EXPECT_EQ(l.rc, 0);
+    EXPECT_TRUE(l.ausgabe.contains(QStringLiteral("nicht eingerichtet"))) << l.ausgabe.toStdString();
+
+    l = mail({QStringLiteral("set"), QStringLiteral("--host"), QStringLiteral("mail.firma.de"), QStringLiteral("--sicherheit"),
+              QStringLiteral("tls"), QStringLiteral("--probelauf"), QStringLiteral("ausgang")});
+    ASSERT_EQ(l.rc, 0) << l.Alles().toStdString();
+    l = mail({QStringLiteral("set"), QStringLiteral("--timeout"), QStringLiteral("90")});
+    ASSERT_EQ(l.rc, 0) << l.Alles().toStdString();
+    TMailKonfiguration k = TMailKonfiguration::Laden(ini);
+    EXPECT_EQ(k.Host, QStringLiteral("mail.firma.de"));
+    EXPECT_EQ(k.Sicherheit, TMailSicherheit::Tls);
+    EXPECT_EQ(k.WirksamerPort(), 465);
+    EXPECT_EQ(k.TimeoutSek, 90);
+    EXPECT_EQ(k.Probelaufordner, dir.filePath(QStringLiteral("ausgang")));
+
+    // Refused: nothing of the call is stored.
+    EXPECT_EQ(mail({QStringLiteral("set"), QStringLiteral("--host"), QStringLiteral("anders.de"), QStringLiteral("--sicherheit"),
+                    QStringLiteral("ssl")})
+                  .rc,
+              1);
+    EXPECT_EQ(mail({QStringLiteral("set"), QStringLiteral("--host"), QStringLiteral("anders.de"), QStringLiteral("--benutzer"),
+                    QStringLiteral("mahnung")})
+                  .rc,
+              2);
+    EXPECT_EQ(mail({QStringLiteral("set"), QStringLiteral("--port"), QStringLiteral("70000")}).rc, 2);
+    EXPECT_EQ(TMailKonfiguration::Laden(ini).Host, QStringLiteral("mail.firma.de"));
+    EXPECT_EQ(TMailKonfiguration::Laden(ini).WirksamerPort(), 465);
+
+    // An empty value removes a setting: mails are sent again instead of written to files.
+    ASSERT_EQ(mail({QStringLiteral("set"), QStringLiteral("--probelauf"), QString()}).rc, 0);
+    k = TMailKonfiguration::Laden(ini);
+    EXPECT_TRUE(k.Probelaufordner.isEmpty());
+    l = mail({QStringLiteral("show")});
+    EXPECT_TRUE(l.ausgabe.contains(QStringLiteral("mail.firma.de"))) << l.ausgabe.toStdString();
+    EXPECT_TRUE(l.ausgabe.contains(QStringLiteral("465"))) << l.ausgabe.toStdString();
 }

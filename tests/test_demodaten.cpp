@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include "suite/mail/mailkonfiguration.h"
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -286,6 +288,13 @@ TEST(AdminTool, InitDemoAndManagementCommands)
               QStringLiteral("brief.html"));
     EXPECT_EQ(TTempSuite::Wert(QStringLiteral("SELECT mime FROM logo WHERE name = 'HAUS'")).toString(), QStringLiteral("image/png"));
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("logo"), QStringLiteral("name = 'KAPUTT'")), 0);
+    // Demo mails can be tried at once and never reach a real mailbox.
+    EXPECT_GT(TTempSuite::Anzahl(QStringLiteral("geschaeftspartner"), QStringLiteral("mahn_email LIKE '%@%.example'")), 0);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("geschaeftspartner"),
+                                 QStringLiteral("mahn_email <> '' AND mahn_email NOT LIKE '%.example'")),
+              0);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("mandant"), QStringLiteral("mail_absender_adresse LIKE '%@%'")), 3);
+    EXPECT_EQ(TMailKonfiguration::Laden(ini).Probelaufordner, dir.filePath(QStringLiteral("etc/mail-probelauf")));
     TSuiteDatenbank::Schliessen();
 }
 

@@ -4,6 +4,7 @@
 #include "suite/core/servers/database.h"
 #include "suite/demodaten/demodaten.h"
 #include "suite/core/servers/verwaltung.h"
+#include "suite/mail/mailkonfiguration.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -49,6 +50,18 @@ QByteArray logoZeichnen(const QString& name, const QString& firma, quint32 farbe
     return png;
 }
 
+// The demo partners' addresses reach no one; without a mail server the demo's mails go to files.
+void probelaufEinrichten(const QString& pfad)
+{
+    TMailKonfiguration m = TMailKonfiguration::Laden(pfad);
+    if (m.Eingerichtet())
+        return;
+    m.Probelaufordner = QStringLiteral("mail-probelauf");
+    m.Speichern(pfad);
+    err() << QStringLiteral("Mahnungen per E-Mail werden im Probelauf als Dateien in den Ordner „mail-probelauf“ neben der "
+                            "Einstellungsdatei geschrieben (ändern: mahnwesen-admin mail set).\n");
+}
+
 int befehlDemo(const TAdminAufruf& a)
 {
     TBefehlsZeile z(a, QStringLiteral("Schreibt Demodaten in eine Datenbank ohne Mandanten."));
@@ -74,6 +87,7 @@ int befehlDemo(const TAdminAufruf& a)
     }
     DemoDaten_Erzeugen(opt);
     Admin_LayoutsInstallieren(k);
+    probelaufEinrichten(z.KonfigPfad());
     err() << QStringLiteral("Demodaten geschrieben (Startwert %1). Benutzer mit den Rechten 202 und 203: %2, demo.\n")
                  .arg(opt.Seed)
                  .arg(opt.Benutzer);

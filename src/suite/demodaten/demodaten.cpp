@@ -290,7 +290,7 @@ public:
           m_mita(QStringLiteral("INSERT INTO mitarbeiter (rnr, lnr, orge_rnr, orge_lnr, anrede, vorname, nachname, "
                                 "telefon, email) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")),
           m_gep(QStringLiteral("INSERT INTO geschaeftspartner (rnr, lnr, mandant_rnr, mandant_lnr, nr, name, orge_rnr, "
-                               "orge_lnr, aktiv) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+                               "orge_lnr, aktiv, mahn_email) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")),
           m_op(QStringLiteral("INSERT INTO offener_posten (rechner_nr, trans_nr, lfd_nr, mandant_rnr, mandant_lnr, "
                               "gep_rnr, gep_lnr, belegart, belegnummer, belegdatum, soll_cent, haben_cent, zahlungsziel, "
                               "kommentar, mahnstufe, zentralreguliert, waehrung, buchungsperiode, kostenstelle, konto, "
@@ -314,9 +314,10 @@ public:
     {
         m_mita.Bind({id.RNr, id.LNr, orge.RNr, orge.LNr, anrede, vorname, nachname, tel, email}).Exec();
     }
-    void Partner(const TIntPair& id, const TIntPair& mandant, int nr, const QString& name, const TIntPair& orge, bool aktiv)
+    void Partner(const TIntPair& id, const TIntPair& mandant, int nr, const QString& name, const TIntPair& orge, bool aktiv,
+                 const QString& mahnEmail)
     {
-        m_gep.Bind({id.RNr, id.LNr, mandant.RNr, mandant.LNr, nr, name, orge.RNr, orge.LNr, aktiv ? 1 : 0}).Exec();
+        m_gep.Bind({id.RNr, id.LNr, mandant.RNr, mandant.LNr, nr, name, orge.RNr, orge.LNr, aktiv ? 1 : 0, mahnEmail}).Exec();
     }
     TSqlAbfrage& OP() { return m_op; }
 
@@ -450,8 +451,9 @@ TMandantDaten mandantAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, con
         Verwaltung_LogoSpeichern(s.logo, QStringLiteral("image/png"), png);
 
         if (s.filiale == 0) {
-            TSqlAbfrage(QStringLiteral("INSERT INTO mandant (rnr, lnr, nr, name, orge_rnr, orge_lnr) VALUES (?, ?, ?, ?, ?, ?)"))
-                .Bind({m.id.RNr, m.id.LNr, f.nr, firma, orgeId.RNr, orgeId.LNr})
+            TSqlAbfrage(QStringLiteral("INSERT INTO mandant (rnr, lnr, nr, name, orge_rnr, orge_lnr, mail_absender_name, "
+                                       "mail_absender_adresse) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))
+                .Bind({m.id.RNr, m.id.LNr, f.nr, firma, orgeId.RNr, orgeId.LNr, firma, org.email})
                 .Exec();
             // What the client's letters must name in their foot; fixed, so the random data stay as they were.
             static const char* const kFuehrung[] = {"Dr. Andrea Keller, Thomas Brandt", "Martin Vogel",
@@ -514,7 +516,10 @@ TMandantDaten mandantAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, con
         w.Organisation(orgeId, org);
         const TKontakt k = kontaktErfinden(z);
         w.Mitarbeiter(p.kontakt, orgeId, k.anrede, k.vorname, k.nachname, org.telefon, kontaktEmail(k, domain));
-        w.Partner(p.id, m.id, p.nr, name, orgeId, p.aktiv);
+        // Three of four partners take their dunnings by mail. The reserved top-level domain keeps demo
+        // mails out of real mailboxes; chosen by number so the random data stay as they were.
+        const QString mahnEmail = i % 4 == 3 ? QString() : QStringLiteral("buchhaltung@") + domain.chopped(3) + QStringLiteral(".example");
+        w.Partner(p.id, m.id, p.nr, name, orgeId, p.aktiv, mahnEmail);
         m.partner.push_back(p);
     }
     return m;

@@ -48,17 +48,7 @@ TMailKonfiguration TMailKonfiguration::Laden(const QString& pfadArg)
     k.Port = s.value(QStringLiteral("EMail/Port"), 0).toInt(&ok);
     if (!ok || k.Port < 0 || k.Port > 65535)
         throw EQELError(QStringLiteral("Der Port des Mailservers (EMail/Port) muss leer sein oder zwischen 1 und 65535 liegen."));
-    const QString sicherheit = s.value(QStringLiteral("EMail/Sicherheit"), QStringLiteral("STARTTLS")).toString().trimmed().toUpper();
-    if (sicherheit == QLatin1String("STARTTLS"))
-        k.Sicherheit = TMailSicherheit::StartTls;
-    else if (sicherheit == QLatin1String("TLS"))
-        k.Sicherheit = TMailSicherheit::Tls;
-    else if (sicherheit == QLatin1String("KEINE"))
-        k.Sicherheit = TMailSicherheit::Keine;
-    else
-        throw EQELError(QStringLiteral("Unbekannte Verschlüsselung „%1“ für den Mailserver (EMail/Sicherheit: STARTTLS, "
-                                       "TLS oder KEINE).")
-                            .arg(sicherheit));
+    k.Sicherheit = SicherheitLesen(s.value(QStringLiteral("EMail/Sicherheit"), QStringLiteral("STARTTLS")).toString());
     k.Benutzer = s.value(QStringLiteral("EMail/Benutzer")).toString().trimmed();
     k.PasswortDatei = relativ(s.value(QStringLiteral("EMail/Passwortdatei")).toString().trimmed());
     k.TimeoutSek = s.value(QStringLiteral("EMail/TimeoutSek"), 30).toInt(&ok);
@@ -71,6 +61,30 @@ TMailKonfiguration TMailKonfiguration::Laden(const QString& pfadArg)
     return k;
 }
 
+TMailSicherheit TMailKonfiguration::SicherheitLesen(const QString& text)
+{
+    const QString t = text.trimmed().toUpper();
+    if (t == QLatin1String("STARTTLS"))
+        return TMailSicherheit::StartTls;
+    if (t == QLatin1String("TLS"))
+        return TMailSicherheit::Tls;
+    if (t == QLatin1String("KEINE"))
+        return TMailSicherheit::Keine;
+    throw EQELError(QStringLiteral("Unbekannte Verschlüsselung „%1“ für den Mailserver (EMail/Sicherheit: STARTTLS, "
+                                   "TLS oder KEINE).")
+                        .arg(t));
+}
+
+QString TMailKonfiguration::SicherheitText(TMailSicherheit s)
+{
+    switch (s) {
+    case TMailSicherheit::Tls: return QStringLiteral("TLS");
+    case TMailSicherheit::Keine: return QStringLiteral("KEINE");
+    case TMailSicherheit::StartTls: break;
+    }
+    return QStringLiteral("STARTTLS");
+}
+
 void TMailKonfiguration::Speichern(const QString& pfad) const
 {
     QSettings s(pfad, QSettings::IniFormat);
@@ -81,11 +95,7 @@ void TMailKonfiguration::Speichern(const QString& pfad) const
     };
     setzen("Host", Host, !Host.isEmpty());
     setzen("Port", Port, Port > 0);
-    setzen("Sicherheit",
-           Sicherheit == TMailSicherheit::Tls ? QStringLiteral("TLS")
-           : Sicherheit == TMailSicherheit::Keine ? QStringLiteral("KEINE")
-                                                  : QStringLiteral("STARTTLS"),
-           true);
+    setzen("Sicherheit", SicherheitText(Sicherheit), true);
     setzen("Benutzer", Benutzer, !Benutzer.isEmpty());
     setzen("Passwortdatei", PasswortDatei, !PasswortDatei.isEmpty());
     setzen("TimeoutSek", TimeoutSek, TimeoutSek != 30);

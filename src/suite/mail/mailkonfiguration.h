@@ -23,6 +23,9 @@ struct TMailKonfiguration {
     // bad values.
     static TMailKonfiguration Laden(const QString& pfad = QString());
     void Speichern(const QString& pfad) const;
+    // The security as the settings file spells it; SicherheitLesen raises EQELError for an unknown one.
+    static TMailSicherheit SicherheitLesen(const QString& text);
+    static QString SicherheitText(TMailSicherheit s);
     // The password from the password file; empty without a user. Raises EQELError when the file is
     // missing, is no plain file, belongs to another user or can be read by others.
     QString Passwort() const;
