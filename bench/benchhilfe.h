@@ -77,10 +77,13 @@ inline double last()
     return f.readAll().split(' ').value(0).toDouble();
 }
 
+// Decimals that show a target: a scaled-down run's 0.15 s must not print as 0.
+inline int stellen(double ziel) { return ziel >= 10 || ziel <= 0 ? 0 : ziel >= 1 ? 1 : ziel >= 0.1 ? 2 : 3; }
+
 inline bool pruefe(const char* name, double wert, double ziel, const char* einheit = "ms")
 {
-    std::printf("%-56s %9.1f %s  (Ziel <= %.0f %s, Last %.2f)%s\n", name, wert, einheit, ziel, einheit, last(),
-                wert <= ziel ? "" : "  VERFEHLT");
+    std::printf("%-56s %9.1f %s  (Ziel <= %.*f %s, Last %.2f)%s\n", name, wert, einheit, stellen(ziel), ziel, einheit,
+                last(), wert <= ziel ? "" : "  VERFEHLT");
     std::fflush(stdout);
     return wert <= ziel;
 }
@@ -88,7 +91,7 @@ inline bool pruefe(const char* name, double wert, double ziel, const char* einhe
 // Wall-clock time checked against the target, with the process's CPU time beside it.
 inline bool pruefe(const char* name, double wandMs, double cpuMs, double ziel)
 {
-    std::printf("%-56s %9.1f ms  CPU %9.1f ms  (Ziel <= %.0f ms, Last %.2f)%s\n", name, wandMs, cpuMs, ziel, last(),
+    std::printf("%-56s %9.1f ms  CPU %9.1f ms  (Ziel <= %.*f ms, Last %.2f)%s\n", name, wandMs, cpuMs, stellen(ziel), ziel, last(),
                 wandMs <= ziel ? "" : "  VERFEHLT");
     std::fflush(stdout);
     return wandMs <= ziel;

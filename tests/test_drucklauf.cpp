@@ -4,10 +4,13 @@
 #include "editor_testbasis.h"
 #include "suite/core/servers/dokumentserver.h"
 #include "suite/reports/ausgabedialog.h"
+#include "suite/reports/briefkopie.h"
 #include "suite/reports/drucklauf.h"
 #include "suite/ui/dialogs/layoutform.h"
 
 #include <QLabel>
+#include <QProcess>
+#include <QSet>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest/QTest>
@@ -131,6 +134,72 @@ TEST_F(Drucklauf, ABatchOfThreeWithTheSecondFailingListsItAndGoesOnIntoOnePdf)
     EXPECT_EQ(inhalt.count(QLatin1Char('\f')), pdfSeiten(datei));
     EXPECT_EQ(offeneAuftraege(), 0);
     EXPECT_TRUE(umg.Recorder->Exceptions.empty()) << umg.Recorder->Exceptions.front().Text.toStdString();
+}
+
+// Fonts of a PDF as pdffonts lists them: name, type, embedded.
+QStringList pdfSchriften(const QString& datei)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdffonts"), {datei});
+    p.waitForFinished(30000);
+    QStringList zeilen = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList namen;
+    for (const QString& z : zeilen.mid(2))
+        namen << z.section(QLatin1Char(' '), 0, 0);
+    return namen;
+}
+
+TEST_F(Drucklauf, ARunPutsCopiesAndOriginalsInOrderEachLetterOnItsOwnSheetsAndEmbedsEachFontOnce)
+{
+    auto e = gebucht();
+    const auto m = e->Mahnungen();
+    const auto nummer = [&](size_t i) {
+        return Formatiere_Belegnummer_String(QStringLiteral("AOP"), m[i].LfdNr, m[i].WirtschaftsJahr, m[i].RNr);
+    };
+    // The first run leaves the second letter unsent; the second run makes copies of the others.
+    ausgabe(TLaufZiel::EinePdf, pdf.ordner.filePath(QStringLiteral("erster.pdf")));
+    layout();
+    layout(QStringLiteral("Ohne Datei"));
+    layout();
+    drucken(e.get());
+    ASSERT_TRUE(archiviert(m[0]) && !archiviert(m[1]) && archiviert(m[2]));
+    QByteArray archiv1;
+    TDokumentServer().Brief_Lesen(TQEL_Mahnungsnummer{m[0].Mandant, m[0].WirtschaftsJahr, m[0].RNr, m[0].LfdNr}, archiv1);
+    umg.Recorder->Leeren();
+
+    const QString datei = pdf.ordner.filePath(QStringLiteral("zweiter.pdf"));
+    ausgabe(TLaufZiel::EinePdf, datei);
+    layout(QString(), true);
+    drucken(e.get());
+    EXPECT_TRUE(zusammenfassung().startsWith(QStringLiteral("Alle 3 Mahnungen wurden ausgegeben."))) << zusammenfassung().toStdString();
+    EXPECT_TRUE(archiviert(m[1]));
+
+    // Pages in the order of the letters: each letter's first page carries its number and the letter
+    // starts there; only the copies carry the mark.
+    const QStringList seiten = pdfText(datei).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_EQ(seiten.size(), pdfSeiten(datei));
+    std::vector<int> anfang;
+    for (size_t i = 0; i < 3; ++i) {
+        int s = 0;
+        while (s < int(seiten.size()) && !seiten[s].contains(nummer(i)))
+            ++s;
+        anfang.push_back(s);
+        EXPECT_TRUE(seiten.value(s).contains(QStringLiteral("Aufstellung der offenen Rechnungen"))) << i;
+    }
+    EXPECT_EQ(anfang[0], 0);
+    EXPECT_LT(anfang[0], anfang[1]);
+    EXPECT_LT(anfang[1], anfang[2]);
+    EXPECT_LT(anfang[2], int(seiten.size()));
+    EXPECT_EQ(anfang[1] - anfang[0], qel_PdfSeiten(archiv1));
+    for (int s = 0; s < int(seiten.size()); ++s)
+        EXPECT_EQ(seiten[s].contains(QStringLiteral("Kopie")), s < anfang[1] || s >= anfang[2]) << s;
+
+    // Letters laid out in one run share their fonts: each is embedded once in the file.
+    const QStringList schriften = pdfSchriften(pdf.ordner.filePath(QStringLiteral("erster.pdf")));
+    ASSERT_FALSE(schriften.isEmpty());
+    EXPECT_EQ(schriften.size(), QSet<QString>(schriften.begin(), schriften.end()).size())
+        << schriften.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(offeneAuftraege(), 0);
 }
 
 TEST_F(Drucklauf, TheLayoutKeptForAllAndOnePdfPerPartnerWithSafeNames)

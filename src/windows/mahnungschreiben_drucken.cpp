@@ -416,9 +416,10 @@ TMahnungsDrucker::TLaufErgebnis TMahnungsDrucker::Ausgeben(const std::vector<TMa
                 d->Drucken(m, *layout, [&](TDaten::TBrief& b) {
                     QByteArray kopie = b.Kopie;
                     auto satz = std::move(b.Satz);
-                    if (b.Original())
+                    const bool original = b.Original();
+                    if (original)
                         originale.emplace(i, std::move(b));
-                    lauf.Brief(i, std::move(satz), kopie, name);
+                    lauf.Brief(i, std::move(satz), kopie, name, original || versenden);
                 });
             } catch (const std::exception& x) {
                 fehler << QStringLiteral("%1: %2").arg(name, QString::fromUtf8(x.what()));

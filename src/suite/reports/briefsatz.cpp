@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QHash>
@@ -631,13 +632,17 @@ void TBriefsatz::zoneZeichnen(QPainter& p, const TZone& z, const QPointF& ort) c
     p.restore();
 }
 
-void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
+void TBriefsatz::Setzen(QPagedPaintDevice* geraet)
 {
+    m_gesetzt = std::make_shared<TGesetzt>();
+    TGesetzt& g = *m_gesetzt;
     const QPageLayout::Orientation ausrichtung =
         m_seite.PaperOrientation() == crLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
     const QPageLayout seitenLayout(QPageSize(papierFormat(m_seite.PaperSize())), ausrichtung, QMarginsF(0, 0, 0, 0));
     if (!geraet->setPageLayout(seitenLayout))
         throw EQELError(QStringLiteral("Das Ausgabegerät nimmt das Papierformat des Berichts nicht an."));
+    g.Layout = seitenLayout;
+    g.Geraet = geraet;
     const double dpi = geraet->logicalDpiY();
     const QRectF blatt = seitenLayout.fullRectPixels(int(dpi));
     const bool formular = m_vorlage->Formular;
@@ -685,7 +690,8 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
 
     // One layout at the final page size. The first page's body is shorter than the others': a blank
     // block as tall as the difference stands before it, and the first page shows the body below it.
-    TBriefDokument doc;
+    auto text = std::make_shared<TBriefDokument>();
+    TBriefDokument& doc = *text;
     dokumentVorbereiten(doc, geraet);
     doc.setPageSize(QSizeF(breite, hoehe));
     const double luecke = std::max(0.0, hoehe - hoehe1);
@@ -700,46 +706,116 @@ void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
     m_seiten = std::max(1, doc.pageCount());
     const int variante = m_seiten > 1 ? 1 : 0;
 
-    QPainter p;
-    if (!p.begin(geraet))
-        throw EQELError(QStringLiteral("Das Ausgabegerät kann nicht beschrieben werden."));
+    // Every page's pieces in the order they are painted.
+    g.Seiten.resize(size_t(m_seiten));
     for (int i = 0; i < m_seiten; ++i) {
-        if (i > 0 && !geraet->newPage()) {
-            p.end();
-            throw EQELError(QStringLiteral("Auf dem Ausgabegerät kann keine neue Seite begonnen werden."));
-        }
+        std::vector<TStueck>& seite = g.Seiten[size_t(i)];
+        auto zone = [&](const TZone& z, const QPointF& ort) {
+            if (z.Doc)
+                seite.push_back(TStueck{TStueck::Zone, z, ort, QRectF()});
+        };
         if (formular) {
             if (i == 0) {
                 const double feldLinks = mm(kFeldLinks + kFeldEinzug, dpi);
                 const double feldBreite = mm(kFeldBreite - kFeldEinzug, dpi);
                 const double kopfOben = std::min(oben, mm(20, dpi));
-                zoneZeichnen(p, zoneSetzen(geraet, m_kopf, breite, mm(kKopfHoehe, dpi) - kopfOben), QPointF(links, kopfOben));
+                zone(zoneSetzen(geraet, m_kopf, breite, mm(kKopfHoehe, dpi) - kopfOben), QPointF(links, kopfOben));
                 const TZone ruecksende = zoneSetzen(geraet, m_ruecksende, feldBreite, mm(kZusatzHoehe, dpi));
-                zoneZeichnen(p, ruecksende, QPointF(feldLinks, mm(kFeldOben + kZusatzHoehe, dpi) - ruecksende.Hoehe));
-                zoneZeichnen(p, zoneSetzen(geraet, m_anschrift, feldBreite, mm(kFeldHoehe - kZusatzHoehe, dpi)),
-                             QPointF(feldLinks, mm(kFeldOben + kZusatzHoehe, dpi)));
-                zoneZeichnen(p, info, QPointF(mm(kInfoLinks, dpi), mm(kInfoOben, dpi)));
+                zone(ruecksende, QPointF(feldLinks, mm(kFeldOben + kZusatzHoehe, dpi) - ruecksende.Hoehe));
+                zone(zoneSetzen(geraet, m_anschrift, feldBreite, mm(kFeldHoehe - kZusatzHoehe, dpi)),
+                     QPointF(feldLinks, mm(kFeldOben + kZusatzHoehe, dpi)));
+                zone(info, QPointF(mm(kInfoLinks, dpi), mm(kInfoOben, dpi)));
             }
-            // Fold and hole marks on every sheet: the sheets of a letter are folded and punched together.
-            p.save();
-            p.setPen(QPen(QColor(0x70, 0x70, 0x70), mm(0.25, dpi)));
-            for (double y : kFalzmarken)
-                p.drawLine(QPointF(mm(4, dpi), mm(y, dpi)), QPointF(mm(9, dpi), mm(y, dpi)));
-            p.drawLine(QPointF(mm(4, dpi), mm(kLochmarke, dpi)), QPointF(mm(12, dpi), mm(kLochmarke, dpi)));
-            p.restore();
+            seite.push_back(TStueck{TStueck::Marken, TZone(), QPointF(), QRectF()});
         }
         if (i > 0)
-            zoneZeichnen(p, zoneSetzen(geraet, seitenText(m_folgekopf[variante], i + 1, m_seiten), breite), QPointF(links, oben));
+            zone(zoneSetzen(geraet, seitenText(m_folgekopf[variante], i + 1, m_seiten), breite), QPointF(links, oben));
         const double von = i == 0 ? anfang : i * hoehe;
-        p.save();
-        p.translate(links, (i == 0 ? textOben : oben + folgeHoehe) - von);
         // The blank block ends where the first page's body begins; it is not painted (nor put into the PDF).
         const double rand = i == 0 && luecke > 0 ? 0.5 : 0;
-        doc.drawContents(&p, QRectF(0, von + rand, breite, (i + 1) * hoehe - von - rand));
-        p.restore();
+        TZone rumpf;
+        rumpf.Doc = text;
+        seite.push_back(TStueck{TStueck::Text, rumpf, QPointF(links, (i == 0 ? textOben : oben + folgeHoehe) - von),
+                                QRectF(0, von + rand, breite, (i + 1) * hoehe - von - rand)});
         const QString fussHtml = seitenText(m_fuss[variante], i + 1, m_seiten);
         const TZone f = fussHtml == fussMusterHtml ? fussMuster : zoneSetzen(geraet, fussHtml, breite);
-        zoneZeichnen(p, f, QPointF(links, blatt.height() - unten - f.Hoehe));
+        zone(f, QPointF(links, blatt.height() - unten - f.Hoehe));
     }
+}
+
+void TBriefsatz::Malen(QPagedPaintDevice* geraet, QPainter& p) const
+{
+    if (!m_gesetzt)
+        throw EQELError(QStringLiteral("Der Brief ist noch nicht gesetzt."));
+    const TGesetzt& g = *m_gesetzt;
+    const double dpi = g.Geraet->logicalDpiY();
+    if (geraet->logicalDpiY() != g.Geraet->logicalDpiY() || geraet->logicalDpiX() != g.Geraet->logicalDpiX())
+        throw EQELError(QStringLiteral("Das Ausgabegerät hat eine andere Auflösung als die, für die der Brief gesetzt wurde."));
+    for (size_t i = 0; i < g.Seiten.size(); ++i) {
+        if (!p.isActive()) {
+            if (!geraet->setPageLayout(g.Layout))
+                throw EQELError(QStringLiteral("Das Ausgabegerät nimmt das Papierformat des Berichts nicht an."));
+            if (!p.begin(geraet))
+                throw EQELError(QStringLiteral("Das Ausgabegerät kann nicht beschrieben werden."));
+        } else if (!geraet->setPageLayout(g.Layout) || !geraet->newPage()) {
+            throw EQELError(QStringLiteral("Auf dem Ausgabegerät kann keine neue Seite begonnen werden."));
+        }
+        for (const TStueck& s : g.Seiten[i]) {
+            switch (s.Art) {
+            case TStueck::Zone:
+                zoneZeichnen(p, s.Inhalt, s.Ort);
+                break;
+            case TStueck::Marken:
+                // Fold and hole marks on every sheet: the sheets of a letter are folded and punched together.
+                p.save();
+                p.setPen(QPen(QColor(0x70, 0x70, 0x70), mm(0.25, dpi)));
+                for (double y : kFalzmarken)
+                    p.drawLine(QPointF(mm(4, dpi), mm(y, dpi)), QPointF(mm(9, dpi), mm(y, dpi)));
+                p.drawLine(QPointF(mm(4, dpi), mm(kLochmarke, dpi)), QPointF(mm(12, dpi), mm(kLochmarke, dpi)));
+                p.restore();
+                break;
+            case TStueck::Text:
+                p.save();
+                p.translate(s.Ort);
+                s.Inhalt.Doc->drawContents(&p, s.Ausschnitt);
+                p.restore();
+                break;
+            }
+        }
+    }
+}
+
+void TBriefsatz::Zeichnen(QPagedPaintDevice* geraet)
+{
+    Setzen(geraet);
+    QPainter p;
+    Malen(geraet, p);
     p.end();
+    m_gesetzt.reset();
+}
+
+void TBriefsatz::InDenThread(QThread* ziel)
+{
+    if (!m_gesetzt)
+        return;
+    for (const auto& seite : m_gesetzt->Seiten)
+        for (const TStueck& s : seite)
+            if (s.Inhalt.Doc && s.Inhalt.Doc->thread() != ziel)
+                s.Inhalt.Doc->moveToThread(ziel);
+}
+
+void TBriefsatz::SatzFreigeben()
+{
+    if (!m_gesetzt)
+        return;
+    // A document's layout timers follow it to this thread by a queued call; they must have arrived
+    // before the timers can be stopped here.
+    for (const auto& seite : m_gesetzt->Seiten)
+        for (const TStueck& s : seite)
+            if (s.Inhalt.Doc) {
+                QCoreApplication::sendPostedEvents(s.Inhalt.Doc.get(), QEvent::MetaCall);
+                for (QObject* kind : s.Inhalt.Doc->findChildren<QObject*>())
+                    QCoreApplication::sendPostedEvents(kind, QEvent::MetaCall);
+            }
+    m_gesetzt.reset();
 }

@@ -9,13 +9,16 @@
 #include "suite/core/servers/interfaces.h"
 
 #include <QImage>
+#include <QPageLayout>
 #include <QPair>
+#include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <memory>
 
 class QPagedPaintDevice;
 class QPainter;
-class QPointF;
+class QThread;
 class QTextDocument;
 
 // Placeholders of the letter text. The editor fills them in its preview and folds them back; the letter
@@ -41,6 +44,16 @@ public:
     // Sets the device's page, lays the letter out and paints every page. Raises EQELError when the
     // margins leave no room for the letter.
     void Zeichnen(QPagedPaintDevice* geraet);
+    // The same in two steps, so that a worker thread can lay out and another thread paint. Setzen lays
+    // the letter out for the device's resolution; the device must live until the letter is painted.
+    void Setzen(QPagedPaintDevice* geraet);
+    // Paints the laid-out pages on a device of the same resolution: begins the painter on the first
+    // page, or starts a new page when it is active already (the next letter of a run).
+    void Malen(QPagedPaintDevice* geraet, QPainter& p) const;
+    // Hands the laid-out pages to the thread that will paint and free them.
+    void InDenThread(QThread* ziel);
+    // Frees the laid-out pages; on the thread they were handed to.
+    void SatzFreigeben();
     int Seiten() const { return m_seiten; }
     QString Titel() const { return m_titel; }
     // The filled flowing part of the template before layout (HTML).
@@ -70,6 +83,19 @@ private:
     };
     TZone zoneSetzen(QPagedPaintDevice* geraet, const QString& html, double breite, double hoehe = 0) const;
     void zoneZeichnen(QPainter& p, const TZone& z, const QPointF& ort) const;
+    // What one page paints, in order: a zone, the fold and hole marks, or the cut of the body.
+    struct TStueck {
+        enum { Zone, Marken, Text } Art;
+        TZone Inhalt;
+        QPointF Ort;
+        QRectF Ausschnitt;
+    };
+    struct TGesetzt {
+        QPageLayout Layout;
+        QPagedPaintDevice* Geraet = nullptr;
+        std::vector<std::vector<TStueck>> Seiten;
+    };
+    std::shared_ptr<TGesetzt> m_gesetzt;
 
     std::shared_ptr<TVorlage> m_vorlage;
     QString m_html;

@@ -15,13 +15,17 @@
 #include <QVBoxLayout>
 #include <QFile>
 #include <QFileInfo>
+#include <QBuffer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QThread>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+#include <ctime>
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
@@ -49,7 +53,33 @@ void ordnerPruefen(const QString& ordner)
                             .arg(QDir::toNativeSeparators(ordner), probe.errorString()));
 }
 
+// CPU time of the calling thread: on a busy machine wall time says little about where the work goes.
+qint64 threadNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 }  // namespace
+
+// The device a letter is laid out for: its own PDF/A when it needs one, else only the resolution and
+// metrics of the run's PDF. It lives until the letter is painted.
+struct TDruckLauf::TGeraet {
+    explicit TGeraet(bool pdfA, const QString& titel)
+    {
+        Puffer.open(QIODevice::WriteOnly);
+        Pdf.setResolution(kAufloesung);
+        Pdf.setCreator(QStringLiteral("Mahnwesen"));
+        if (pdfA) {
+            Pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+            Pdf.setTitle(titel);
+        }
+    }
+    static constexpr int kAufloesung = 300;
+    QBuffer Puffer;
+    QPdfWriter Pdf{&Puffer};
+};
 
 TDruckLauf::TZeiten TDruckLauf::Zeiten() const
 {
@@ -66,16 +96,19 @@ TDruckLauf::TDruckLauf(const TLaufWahl& wahl) : m_wahl(wahl)
         ordnerPruefen(QFileInfo(m_wahl.Pfad).absolutePath());
         if (QFileInfo(m_wahl.Pfad).isDir())
             throw EQELError(schreibFehler(m_wahl.Pfad, QStringLiteral("es ist ein Ordner")));
-        m_ziel = std::make_unique<QPDF>();
-        m_ziel->emptyPDF();
+        // Written beside the target and renamed at the end, so a failure leaves no half file behind.
+        auto datei = std::make_unique<QFile>(m_wahl.Pfad + QStringLiteral(".teil"));
+        if (!datei->open(QIODevice::WriteOnly))
+            throw EQELError(schreibFehler(m_wahl.Pfad, datei->errorString()));
+        m_laufDatei = std::move(datei);
         break;
     }
     case TLaufZiel::PdfJePartner:
         ordnerPruefen(m_wahl.Pfad);
         break;
     case TLaufZiel::Vorschau:
-        m_ziel = std::make_unique<QPDF>();
-        m_ziel->emptyPDF();
+        m_laufDatei = std::make_unique<QBuffer>();
+        m_laufDatei->open(QIODevice::WriteOnly);
         break;
     case TLaufZiel::EMail:
         break;
@@ -91,18 +124,40 @@ TDruckLauf::TDruckLauf(const TLaufWahl& wahl) : m_wahl(wahl)
         }
         break;
     }
+    if (m_laufDatei) {
+        m_laufPdf = std::make_unique<QPdfWriter>(m_laufDatei.get());
+        m_laufPdf->setResolution(TGeraet::kAufloesung);
+        m_laufPdf->setCreator(QStringLiteral("Mahnwesen"));
+        m_laufPdf->setTitle(QStringLiteral("Mahnungen"));
+        m_laufMaler = std::make_unique<QPainter>();
+    }
+    m_arbeiter = std::make_unique<QThreadPool>();
+    m_arbeiter->setMaxThreadCount(Gleichzeitig());
+    m_arbeiter->setExpiryTimeout(-1);
 }
+
+bool TDruckLauf::einePdf() const { return m_laufPdf != nullptr; }
 
 TDruckLauf::~TDruckLauf()
 {
     // Workers still laying out own their letters; wait so that nothing outlives the run.
-    for (TWartend& w : m_wartend)
+    for (TWartend& w : m_wartend) {
         w.Zukunft.waitForFinished();
+        if (const TErgebnis& e = w.Zukunft.result(); e.Satz)
+            e.Satz->SatzFreigeben();
+    }
     if (m_maler && m_maler->isActive())
         m_maler->end();
+    if (m_laufMaler && m_laufMaler->isActive())
+        m_laufMaler->end();
+    if (auto* datei = qobject_cast<QFile*>(m_laufDatei.get())) {
+        datei->close();
+        QFile::remove(datei->fileName());
+    }
 }
 
-void TDruckLauf::Brief(int nr, std::unique_ptr<TBriefsatz> satz, const QByteArray& kopie, const QString& name)
+void TDruckLauf::Brief(int nr, std::unique_ptr<TBriefsatz> satz, const QByteArray& kopie, const QString& name,
+                       bool eigenePdf)
 {
     ++m_anzahl;
     TWartend w;
@@ -117,17 +172,31 @@ void TDruckLauf::Brief(int nr, std::unique_ptr<TBriefsatz> satz, const QByteArra
         w.Zukunft = QtFuture::makeReadyFuture(e);
     } else {
         std::shared_ptr<TBriefsatz> s(std::move(satz));
-        w.Zukunft = QtConcurrent::run([s, zeit = m_setzenNs] {
-            QElapsedTimer t;
-            t.start();
+        const bool inDieEine = einePdf();
+        const bool eigene = eigenePdf || !inDieEine;
+        QThread* gui = QThread::currentThread();
+        w.Zukunft = QtConcurrent::run(m_arbeiter.get(), [s, inDieEine, eigene, gui, zeit = m_setzenNs] {
+            const qint64 t0 = threadNs();
             TErgebnis e;
             try {
-                e.Pdf = qel_BriefAlsPdfA(*s);
+                auto geraet = std::make_shared<TGeraet>(eigene, s->Titel());
+                s->Setzen(&geraet->Pdf);
                 e.Seiten = s->Seiten();
+                if (eigene) {
+                    QPainter p;
+                    s->Malen(&geraet->Pdf, p);
+                    p.end();
+                    e.Pdf = geraet->Puffer.data();
+                }
+                if (inDieEine) {
+                    s->InDenThread(gui);
+                    e.Satz = s;
+                    e.Geraet = geraet;
+                }
             } catch (const std::exception& x) {
                 e.Fehler = QString::fromUtf8(x.what());
             }
-            *zeit += t.nsecsElapsed();
+            *zeit += threadNs() - t0;
             return e;
         });
     }
@@ -152,10 +221,13 @@ void TDruckLauf::abholen(bool warten)
         }
         const TWartend w = vorne;
         m_wartend.pop_front();
-        QElapsedTimer t;
-        t.start();
-        ausgeben(w, w.Zukunft.result());
-        m_ausgabeNs += t.nsecsElapsed();
+        const qint64 t0 = threadNs();
+        const TErgebnis& e = w.Zukunft.result();
+        ausgeben(w, e);
+        // The pages belong to this thread now; the worker may drop the last reference to the result.
+        if (e.Satz)
+            e.Satz->SatzFreigeben();
+        m_ausgabeNs += threadNs() - t0;
         warten = false;
     }
 }
@@ -169,7 +241,7 @@ void TDruckLauf::ausgeben(const TWartend& w, const TErgebnis& e)
             switch (m_wahl.Ziel) {
             case TLaufZiel::EinePdf:
             case TLaufZiel::Vorschau:
-                inDieEinePdf(e.Pdf);
+                inDieEinePdf(e);
                 break;
             case TLaufZiel::PdfJePartner: {
                 QString datei = TBerichtAusgabe::SichererDateiname(name + QStringLiteral(".pdf"));
@@ -201,23 +273,17 @@ void TDruckLauf::ausgeben(const TWartend& w, const TErgebnis& e)
         Fertig(w.Nr, name, fehler.isEmpty() ? e.Pdf : QByteArray(), fehler);
 }
 
-void TDruckLauf::inDieEinePdf(const QByteArray& pdf)
+void TDruckLauf::inDieEinePdf(const TErgebnis& e)
 {
-    try {
-        m_quellDaten.push_back(pdf);
-        auto quelle = std::make_shared<QPDF>();
-        quelle->setSuppressWarnings(true);
-        quelle->processMemoryFile("brief", m_quellDaten.back().constData(), size_t(m_quellDaten.back().size()));
-        QPDFPageDocumentHelper ziel(*m_ziel);
-        for (QPDFPageObjectHelper& seite : QPDFPageDocumentHelper(*quelle).getAllPages())
-            ziel.addPage(seite, false);
-        m_quellen.push_back(quelle);
-    } catch (const EQELError&) {
-        throw;
-    } catch (const std::exception&) {
-        m_quellDaten.pop_back();
-        throw EQELError(QStringLiteral("Der Brief kann nicht in die PDF-Datei übernommen werden."));
+    if (!e.Satz) {
+        // A copy: its archived pages are put in when the file is complete.
+        if (qel_PdfSeiten(e.Pdf) < 1)
+            throw EQELError(QStringLiteral("Der archivierte Brief kann nicht gelesen werden; er ist beschädigt."));
+        m_kopien.emplace_back(m_laufSeiten, e.Pdf);
+        return;
     }
+    e.Satz->Malen(m_laufPdf.get(), *m_laufMaler);
+    m_laufSeiten += e.Satz->Seiten();
 }
 
 void TDruckLauf::anDenDrucker(const QByteArray& pdf, const TWartend& w)
@@ -235,6 +301,30 @@ void TDruckLauf::anDenDrucker(const QByteArray& pdf, const TWartend& w)
         throw EQELError(QStringLiteral("Der Drucker „%1“ meldet einen Fehler.").arg(m_drucker->printerName()));
 }
 
+void TDruckLauf::kopienEinfuegen(QPDF& lauf, QPDF& ziel)
+{
+    ziel.emptyPDF();
+    QPDFPageDocumentHelper ausgabe(ziel);
+    std::vector<QPDFPageObjectHelper> seiten;
+    if (m_laufSeiten > 0)
+        seiten = QPDFPageDocumentHelper(lauf).getAllPages();
+    std::vector<std::unique_ptr<QPDF>> quellen;
+    size_t k = 0;
+    for (size_t s = 0; s <= seiten.size(); ++s) {
+        for (; k < m_kopien.size() && size_t(m_kopien[k].first) == s; ++k) {
+            const QByteArray& pdf = m_kopien[k].second;
+            auto quelle = std::make_unique<QPDF>();
+            quelle->setSuppressWarnings(true);
+            quelle->processMemoryFile("kopie", pdf.constData(), size_t(pdf.size()));
+            for (QPDFPageObjectHelper& seite : QPDFPageDocumentHelper(*quelle).getAllPages())
+                ausgabe.addPage(seite, false);
+            quellen.push_back(std::move(quelle));
+        }
+        if (s < seiten.size())
+            ausgabe.addPage(seiten[s], false);
+    }
+}
+
 void TDruckLauf::Beenden()
 {
     while (!m_wartend.empty())
@@ -244,7 +334,7 @@ void TDruckLauf::Beenden()
     m_beendet = true;
     if (m_maler && m_maler->isActive())
         m_maler->end();
-    if (!m_ziel || m_ausgegeben == 0)
+    if (!m_laufPdf)
         return;
     QElapsedTimer t;
     t.start();
@@ -253,34 +343,65 @@ void TDruckLauf::Beenden()
         qint64& Ziel;
         ~TMessen() { Ziel += T.nsecsElapsed(); }
     } messen{t, m_abschlussNs};
+    const bool geschrieben = m_laufMaler->isActive();
+    if (geschrieben && !m_laufMaler->end())
+        throw EQELError(schreibFehler(m_wahl.Pfad, m_laufDatei->errorString()));
+    auto* datei = qobject_cast<QFile*>(m_laufDatei.get());
+    const QString teil = m_wahl.Pfad + QStringLiteral(".teil");
     try {
-        if (m_wahl.Ziel == TLaufZiel::EinePdf) {
-            // Written beside the target and renamed, so a failure leaves no half file behind.
-            const QString teil = m_wahl.Pfad + QStringLiteral(".teil");
-            {
-                QPDFWriter w(*m_ziel, teil.toLocal8Bit().constData());
-                w.setStaticID(false);
+        if (datei) {
+            if (!datei->flush() || datei->error() != QFileDevice::NoError) {
+                const QString grund = datei->errorString();
+                throw EQELError(schreibFehler(m_wahl.Pfad, grund));
+            }
+            datei->close();
+        }
+        if (m_ausgegeben == 0)
+            return;
+        QByteArray vorschau;
+        if (!m_kopien.empty()) {
+            QPDF lauf;
+            lauf.setSuppressWarnings(true);
+            const QByteArray gepuffert = datei ? QByteArray() : static_cast<QBuffer*>(m_laufDatei.get())->data();
+            if (m_laufSeiten > 0) {
+                if (datei)
+                    lauf.processFile(teil.toLocal8Bit().constData());
+                else
+                    lauf.processMemoryFile("lauf", gepuffert.constData(), size_t(gepuffert.size()));
+            }
+            QPDF ziel;
+            kopienEinfuegen(lauf, ziel);
+            QPDFWriter w(ziel);
+            w.setStaticID(false);
+            if (datei) {
+                const QString mitKopien = teil + QStringLiteral("2");
+                w.setOutputFilename(mitKopien.toLocal8Bit().constData());
                 w.write();
-            }
-            QFile::remove(m_wahl.Pfad);
-            if (!QFile::rename(teil, m_wahl.Pfad)) {
                 QFile::remove(teil);
-                throw EQELError(schreibFehler(m_wahl.Pfad, QString()));
+                QFile::rename(mitKopien, teil);
+            } else {
+                w.setOutputMemory();
+                w.write();
+                std::shared_ptr<Buffer> b = w.getBufferSharedPointer();
+                vorschau = QByteArray(reinterpret_cast<const char*>(b->getBuffer()), qsizetype(b->getSize()));
             }
+        } else if (!datei) {
+            vorschau = static_cast<QBuffer*>(m_laufDatei.get())->data();
+        }
+        if (datei) {
+            QFile::remove(m_wahl.Pfad);
+            if (!QFile::rename(teil, m_wahl.Pfad))
+                throw EQELError(schreibFehler(m_wahl.Pfad, QString()));
         } else {
-            QPDFWriter w(*m_ziel);
-            w.setOutputMemory();
-            w.write();
-            std::shared_ptr<Buffer> b = w.getBufferSharedPointer();
-            const QByteArray alle(reinterpret_cast<const char*>(b->getBuffer()), qsizetype(b->getSize()));
-            m_quellen.clear();
-            m_quellDaten.clear();
-            TBerichtAusgabe::VorschauPdf(alle, QStringLiteral("Mahnungen"));
+            TBerichtAusgabe::VorschauPdf(vorschau, QStringLiteral("Mahnungen"));
         }
     } catch (const EQELError&) {
+        if (datei)
+            QFile::remove(teil);
         throw;
     } catch (const std::exception& x) {
-        QFile::remove(m_wahl.Pfad + QStringLiteral(".teil"));
+        if (datei)
+            QFile::remove(teil);
         throw EQELError(schreibFehler(m_wahl.Pfad, QString::fromLocal8Bit(x.what())));
     }
 }

@@ -1,6 +1,8 @@
-// A run of many letters to one output. The caller gathers each letter's data on the GUI thread;
-// layout and painting happen on worker threads, each letter into its own PDF (PDF/A, the form in
-// which a sent letter is archived); finished letters go to the output in order as they come.
+// A run of many letters to one output. The caller gathers each letter's data on the GUI thread and
+// layout happens on worker threads. Into one PDF (file or preview) the GUI thread paints the laid-out
+// pages as they come, so the fonts are embedded once and no page is kept; a letter that needs a file
+// of its own (archived original, a file per partner, e-mail, printer) is also painted into its own
+// PDF/A on the worker, the form in which a sent letter is archived.
 #pragma once
 
 #include "ausgabedialog.h"
@@ -16,9 +18,12 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
 class QPainter;
+class QPdfWriter;
 class QPrinter;
 class QPDF;
+class QThreadPool;
 class TBriefsatz;
 
 class TDruckLauf {
@@ -29,11 +34,14 @@ public:
     ~TDruckLauf();
 
     // One letter: its data (for an original) and, for a copy, its finished pages. nr: the caller's mark
-    // of the letter; name: document number and partner, for file names and messages. Blocks while too
-    // many letters wait for their output.
-    void Brief(int nr, std::unique_ptr<TBriefsatz> satz, const QByteArray& kopie, const QString& name);
+    // of the letter; name: document number and partner, for file names and messages; eigenePdf: Fertig
+    // needs the letter's own PDF/A (an original to archive). Blocks while too many letters wait for
+    // their output.
+    void Brief(int nr, std::unique_ptr<TBriefsatz> satz, const QByteArray& kopie, const QString& name,
+               bool eigenePdf = false);
 
-    // Every letter, in order, once it went out (pdf: the letter as output, empty fehler) or failed.
+    // Every letter, in order, once it went out (empty fehler) or failed. pdf: the letter's own PDF when
+    // it was asked for or the output needs one, a copy's pages, else empty.
     std::function<void(int nr, const QString& name, const QByteArray& pdf, const QString& fehler)> Fertig;
 
     // Outputs what is still waiting and closes the output (writes the one PDF, shows the preview of the
@@ -48,18 +56,23 @@ public:
     // Letters laid out at the same time: one per core.
     static int Gleichzeitig();
 
-    // Where the time goes (nanoseconds): laying out and painting on the workers (summed over them),
-    // output on the GUI thread, waiting there for a worker, and closing the output.
+    // Where the time goes (nanoseconds): CPU time of laying out (and painting a letter's own PDF) on the
+    // workers, summed over them, and of the output on the GUI thread; wall time waiting there for a
+    // worker and closing the output.
     struct TZeiten {
         qint64 Setzen = 0, Ausgabe = 0, Warten = 0, Abschluss = 0;
     };
     TZeiten Zeiten() const;
 
 private:
+    struct TGeraet;
     struct TErgebnis {
         QByteArray Pdf;
         QString Fehler;
         int Seiten = 0;
+        // Laid out for the one PDF: painted there on the GUI thread.
+        std::shared_ptr<TBriefsatz> Satz;
+        std::shared_ptr<TGeraet> Geraet;
     };
     struct TWartend {
         int Nr = 0;
@@ -71,7 +84,9 @@ private:
     // Outputs the finished letters at the front; warten: for the first one at least.
     void abholen(bool warten);
     void ausgeben(const TWartend& w, const TErgebnis& e);
-    void inDieEinePdf(const QByteArray& pdf);
+    bool einePdf() const;
+    void inDieEinePdf(const TErgebnis& e);
+    void kopienEinfuegen(QPDF& lauf, QPDF& ziel);
     void anDenDrucker(const QByteArray& pdf, const TWartend& w);
 
     TLaufWahl m_wahl;
@@ -80,14 +95,18 @@ private:
     int m_ausgegeben = 0;
     QStringList m_fehler;
     QStringList m_dateinamen;  // one PDF per partner: names used so far
-    // One PDF: the letters' documents stay alive until the file is written.
-    std::unique_ptr<QPDF> m_ziel;
-    std::vector<std::shared_ptr<QPDF>> m_quellen;
-    std::vector<QByteArray> m_quellDaten;
+    // Own workers that live as long as the run: laid-out letters keep font engines of their thread.
+    std::unique_ptr<QThreadPool> m_arbeiter;
+    // One PDF: written beside the target (a buffer for the preview); copies are merged in at the end
+    // after the number of the run's pages that come before them.
+    std::unique_ptr<QIODevice> m_laufDatei;
+    std::unique_ptr<QPdfWriter> m_laufPdf;
+    std::unique_ptr<QPainter> m_laufMaler;
+    int m_laufSeiten = 0;
+    std::vector<std::pair<int, QByteArray>> m_kopien;
     // Printer and preview: the pages of the run.
     std::unique_ptr<QPrinter> m_drucker;
     std::unique_ptr<QPainter> m_maler;
-    std::vector<QByteArray> m_vorschau;
     bool m_beendet = false;
     std::shared_ptr<std::atomic<qint64>> m_setzenNs = std::make_shared<std::atomic<qint64>>(0);
     qint64 m_ausgabeNs = 0, m_wartenNs = 0, m_abschlussNs = 0;
