@@ -86,6 +86,8 @@ void TfrmHauptmnu::FormShow()
         if (!Mandant_Oeffnen())
             QELProgramm().Terminate();
         FilialeZuAktRechner();
+        // Enter starts a new run.
+        ActivateControl(btsMain->Button(QStringLiteral("btnNeu")));
     });
 }
 

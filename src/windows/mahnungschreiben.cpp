@@ -166,22 +166,31 @@ void TfrmMahnungSchreiben::aufbauen()
     kopf->addLayout(nummer, 0, 2, Qt::AlignRight);
     kopf->setColumnStretch(1, 1);
 
-    auto* werte = new QGridLayout;
-    werte->addWidget(alblZahlungsziel, 0, 0);
-    werte->addWidget(edtZahlungsziel, 0, 1);
-    werte->addWidget(btnZahlungsziel, 0, 2);
-    werte->addWidget(alblmahngbeuehrenpo, 1, 0);
-    werte->addWidget(edtMahngebueren, 1, 1);
-    werte->addWidget(alblVerzugszinsen, 2, 0);
-    werte->addWidget(edtZinssatz, 2, 1);
-    werte->addWidget(alblMahnungsDatum, 0, 3);
-    werte->addWidget(edtMahnungsdatum, 0, 4);
-    werte->addWidget(btnMahnungsdatum, 0, 5);
-    werte->addWidget(alblBeruecksichtigungsD, 1, 3);
-    werte->addWidget(edtBeruecksichtigt, 1, 4);
-    werte->addWidget(btnBeruecksichtigt, 1, 5);
-    werte->setColumnStretch(6, 1);
-    werte->setHorizontalSpacing(6);
+    // The item's values and the letter's dates are two blocks, so Tab finishes the item first.
+    auto* postenWerte = new QGridLayout;
+    postenWerte->addWidget(alblZahlungsziel, 0, 0);
+    postenWerte->addWidget(edtZahlungsziel, 0, 1);
+    postenWerte->addWidget(btnZahlungsziel, 0, 2);
+    postenWerte->addWidget(alblmahngbeuehrenpo, 1, 0);
+    postenWerte->addWidget(edtMahngebueren, 1, 1);
+    postenWerte->addWidget(alblVerzugszinsen, 2, 0);
+    postenWerte->addWidget(edtZinssatz, 2, 1);
+    postenWerte->setRowStretch(3, 1);
+    auto* briefDaten = new QGridLayout;
+    briefDaten->addWidget(alblMahnungsDatum, 0, 0);
+    briefDaten->addWidget(edtMahnungsdatum, 0, 1);
+    briefDaten->addWidget(btnMahnungsdatum, 0, 2);
+    briefDaten->addWidget(alblBeruecksichtigungsD, 1, 0);
+    briefDaten->addWidget(edtBeruecksichtigt, 1, 1);
+    briefDaten->addWidget(btnBeruecksichtigt, 1, 2);
+    briefDaten->setRowStretch(2, 1);
+    for (QGridLayout* g : {postenWerte, briefDaten})
+        g->setHorizontalSpacing(6);
+    auto* werte = new QHBoxLayout;
+    werte->addLayout(postenWerte);
+    werte->addSpacing(6);
+    werte->addLayout(briefDaten);
+    werte->addStretch(1);
     auto* summen = new QGridLayout;
     const QStringList titel{QStringLiteral("Summe der Forderungen"), QStringLiteral("Mahngebühren"),
                             QStringLiteral("Verzugszinsen"), QStringLiteral("Pauschalen"), QStringLiteral("Gesamt")};
@@ -190,7 +199,7 @@ void TfrmMahnungSchreiben::aufbauen()
         summen->addWidget(new TQELAttachLabel(titel[i], anzeigen[i], this), i, 0);
         summen->addWidget(anzeigen[i], i, 1);
     }
-    werte->addLayout(summen, 0, 7, 4, 1);
+    werte->addLayout(summen);
 
     auto* texte = new QHBoxLayout;
     texte->addWidget(grpTextbausteine, 1);

@@ -104,9 +104,6 @@ void Tfrmmainu::aufbauen()
     dspGep->setFont(fett);
     btnGepSearch = new TQELStdSpeedButton(QStringLiteral("lupe"), QString(), pnlHintergrund);
     btnGepDelete = new TQELStdSpeedButton(QStringLiteral("loeschen"), QString(), pnlHintergrund);
-    // The partner is chosen without a mouse too: Tab reaches these buttons, Space presses them.
-    btnGepSearch->setFocusPolicy(Qt::TabFocus);
-    btnGepDelete->setFocusPolicy(Qt::TabFocus);
 
     vtOffenePosten = new TVTVRList(pnlHintergrund);
     vtOffenePosten->setObjectName(QStringLiteral("vtOffenePosten"));
@@ -241,6 +238,8 @@ void Tfrmmainu::FormShow()
         // A missing server was reported when the window was made; Aktualisieren (F4) reports it again.
         if (FZahlungEditServer && FMAhnungEditServer)
             Offene_Posten_Laden();
+        // The clerk starts by checking items (arrow keys, Space).
+        ActivateControl(vtOffenePosten);
     });
 }
 

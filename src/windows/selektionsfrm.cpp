@@ -59,9 +59,6 @@ void TfrmSelektion::aufbauen()
                                          pnlHintergrund);
     btnGepLoeschen = new TQELStdSpeedButton(QStringLiteral("loeschen"), QStringLiteral("Kein Geschäftspartner"),
                                             pnlHintergrund);
-    // Client and partner are chosen without a mouse too: Tab reaches these buttons, Space presses them.
-    for (TQELStdSpeedButton* b : {btnMandantenSuche, btnGepSuche, btnGepLoeschen})
-        b->setFocusPolicy(Qt::TabFocus);
 
     edtZeitraumVon = new TQELStdEdit(TEditTyp::Datum, pnlHintergrund);
     edtZeitraumVon->setObjectName(QStringLiteral("edtZeitraumVon"));
@@ -73,7 +70,6 @@ void TfrmSelektion::aufbauen()
     btnZeitraumBis = new TQELStdSpeedButton(QStringLiteral("kalender"), QStringLiteral("Kalender"), pnlHintergrund);
     for (TQELStdEdit* e : {edtZeitraumVon, edtZeitraumBis}) {
         e->SetMask(QStringLiteral("cccccccccc;0"));
-        e->setFocusPolicy(Qt::ClickFocus);
         e->setFixedWidth(95);
     }
 
@@ -250,6 +246,8 @@ void TfrmSelektion::FormShow()
             edtRNr->clear();
             edtRNr->setEnabled(true);
         }
+        // F4 fills the list, the arrow keys choose, Enter shows.
+        ActivateControl(vtMahnungen);
     });
 }
 

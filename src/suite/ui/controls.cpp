@@ -106,7 +106,8 @@ TQELStdSpeedButton::TQELStdSpeedButton(const QString& iconName, const QString& h
 {
     setAutoRaise(true);
     setToolTip(hint);
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches it and Space presses it; a mouse click leaves the focus in the edit.
+    setFocusPolicy(Qt::TabFocus);
     if (!iconName.isEmpty())
         setIcon(QIcon(QStringLiteral(":/suite/icons/%1.svg").arg(iconName)));
     setIconSize(QSize(18, 18));
@@ -438,6 +439,8 @@ void TQELStdEdit::contextMenuEvent(QContextMenuEvent* event)
 
 TQELRichEdit::TQELRichEdit(QWidget* parent) : QTextEdit(parent)
 {
+    // Letters have no tab stops: Tab goes on to the next control as everywhere else.
+    setTabChangesFocus(true);
     connect(this, &QTextEdit::textChanged, this, [this] { Geaendert(); });
 }
 

@@ -56,7 +56,7 @@ public:
     explicit TQELAttachLabel(const QString& text, QWidget* buddy = nullptr, QWidget* parent = nullptr);
 };
 
-// Tool button beside an edit (calendar, search). It takes no focus and completes the focused edit first.
+// Tool button beside an edit (calendar, search). Reached by Tab; a click completes the focused edit first.
 class TQELStdSpeedButton : public QToolButton {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 #include "vtvrlist.h"
 
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLibraryInfo>
@@ -12,6 +13,7 @@
 #include <QTranslator>
 #include <QScreen>
 #include <QShowEvent>
+#include <algorithm>
 
 // Outside any namespace: the macro declares a global function.
 static void suiteRessourcenLaden()
@@ -136,8 +138,56 @@ void TQELForm::ActivateControl(QWidget* control)
         control->setFocus(Qt::OtherFocusReason);
 }
 
+namespace {
+void lesefolge(QLayout* layout, QList<QWidget*>& folge);
+
+void lesefolge(QWidget* w, QList<QWidget*>& folge)
+{
+    if (w->isWindow())
+        return;
+    if ((w->focusPolicy() & Qt::TabFocus) || w->focusProxy())
+        folge << w;
+    else if (w->layout())
+        lesefolge(w->layout(), folge);
+}
+
+// A layout's controls as the clerk reads them: box layouts in their order, grids row by row.
+void lesefolge(QLayout* layout, QList<QWidget*>& folge)
+{
+    QList<int> reihe;
+    for (int i = 0; i < layout->count(); ++i)
+        reihe << i;
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        const auto stelle = [grid](int i) {
+            int zeile = 0, spalte = 0, hoch = 0, breit = 0;
+            grid->getItemPosition(i, &zeile, &spalte, &hoch, &breit);
+            return std::pair{zeile, spalte};
+        };
+        std::stable_sort(reihe.begin(), reihe.end(), [&](int a, int b) { return stelle(a) < stelle(b); });
+    }
+    for (int i : reihe) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget())
+            lesefolge(item->widget(), folge);
+        else if (item->layout())
+            lesefolge(item->layout(), folge);
+    }
+}
+}  // namespace
+
+void TQELForm::TabfolgeSetzen()
+{
+    QList<QWidget*> folge;
+    if (layout())
+        lesefolge(layout(), folge);
+    for (int i = 1; i < folge.size(); ++i)
+        QWidget::setTabOrder(folge[i - 1], folge[i]);
+}
+
 void TQELForm::showEvent(QShowEvent* event)
 {
+    if (!event->spontaneous())
+        TabfolgeSetzen();
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();

@@ -39,6 +39,9 @@ protected:
     QString Kontext(const char* methode) const;
 
     virtual void FormShow() {}
+    // Tab goes through the controls in the order the window's layout shows them, not in the order
+    // they were made.
+    void TabfolgeSetzen();
     void showEvent(QShowEvent* event) override;
     // Enter (also on the keypad) presses the default button like a click: the focused edit is completed first.
     void keyPressEvent(QKeyEvent* event) override;

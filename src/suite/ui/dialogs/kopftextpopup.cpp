@@ -45,8 +45,6 @@ void Tkopftextpopupfrm::aufbauen()
     btnGesamtbetrag->setToolTip(QStringLiteral("Platzhalter für den zu zahlenden Gesamtbetrag einfügen"));
     btnAufstellung = new TResBitBtn(QStringLiteral("#Aufstellung"), QKeySequence(), this);
     btnAufstellung->setToolTip(QStringLiteral("Stelle markieren, an der im Brief die Aufstellung der Rechnungen steht"));
-    for (TResBitBtn* b : platzhalterKnoepfe())
-        b->setFocusPolicy(Qt::NoFocus);  // the cursor stays in the text
 
     auto* felder = new QGridLayout;
     felder->addWidget(alblKurztext, 0, 0);

@@ -38,7 +38,7 @@ TLayoutform::TLayoutform()
     lvEinstellungen->setHeaderLabels({QStringLiteral("Einstellung"), QStringLiteral("Wert")});
     lvEinstellungen->setRootIsDecorated(false);
     lvEinstellungen->setSelectionMode(QAbstractItemView::NoSelection);
-    lvEinstellungen->setFocusPolicy(Qt::NoFocus);
+    lvEinstellungen->setFocusPolicy(Qt::TabFocus);  // scrolled by the arrow keys
     auto* el = new QVBoxLayout(grpEinstellungen);
     el->addWidget(lvEinstellungen);
 
