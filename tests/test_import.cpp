@@ -82,6 +82,19 @@ QStringList offenePosten(const TIntPair& mandant)
 
 }  // namespace
 
+TEST(CsvFelderTest, QuotesSeparatorsAndBlanksSplitAsWritten)
+{
+    QStringList f;
+    EXPECT_TRUE(qel_CsvFelder(QStringLiteral(" a ;b\"c; ;"), f));
+    EXPECT_EQ(f, (QStringList{QStringLiteral("a"), QStringLiteral("b\"c"), QString(), QString()}));
+    // Quoted: separators and doubled quotes inside, blanks kept, what follows the closing quote too.
+    EXPECT_TRUE(qel_CsvFelder(QStringLiteral("  \" x;\"\"y\" \";\"a\"b\"c\";\"\""), f));
+    EXPECT_EQ(f, (QStringList{QStringLiteral(" x;\"y \""), QStringLiteral("ab\"c\""), QString()}));
+    EXPECT_FALSE(qel_CsvFelder(QStringLiteral("1;\"offen;2"), f));
+    EXPECT_TRUE(qel_CsvFelder(QString(), f));
+    EXPECT_EQ(f, QStringList{QString()});
+}
+
 class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -118,6 +131,7 @@ protected:
         o.Abgleich = abgleich;
         o.Pruefen = pruefen;
         o.Ueberspringen = ueberspringen;
+        o.ZeilenImSpeicher = zeilenImSpeicher;
         return Import_Ausfuehren(dateien, o);
     }
     // Dunns the imported RE-2 (partner 10002) through the dunning server.
@@ -148,6 +162,7 @@ protected:
     std::unique_ptr<TTempSuite> suite;
     TMandantStamm mandant;
     QTemporaryDir dir;
+    qint64 zeilenImSpeicher = TImportOptionen().ZeilenImSpeicher;
 };
 
 TEST_F(ImportTest, ItemsPaymentsAndCreditNotesBecomeOpenItemsAndASecondRunChangesNothing)
@@ -182,6 +197,28 @@ TEST_F(ImportTest, ItemsPaymentsAndCreditNotesBecomeOpenItemsAndASecondRunChange
     EXPECT_EQ(zweit.PostenUnveraendert, 4);
     EXPECT_EQ(zweit.PostenNeu + zweit.PostenGeaendert, 0);
     EXPECT_EQ(offenePosten(mandant.Id), vorher);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("import_zeile")), 0);
+}
+
+// A file with more item lines than memory holds is matched through the staging table, alike.
+TEST_F(ImportTest, LinesBeyondTheMemoryBoundAreMatchedThroughTheTableAlike)
+{
+    zeilenImSpeicher = 2;
+    const TImportErgebnis e = einlesen(grundUndStammdaten());
+    ASSERT_TRUE(e.Gespeichert);
+    EXPECT_EQ(e.PostenNeu, 4);
+    EXPECT_EQ(posten(QStringLiteral("RE-1")).haben, 19000);
+    const QStringList nachTabelle = offenePosten(mandant.Id);
+
+    zeilenImSpeicher = TImportOptionen().ZeilenImSpeicher;
+    EXPECT_EQ(einlesen(grundUndStammdaten()).PostenUnveraendert, 4);
+    zeilenImSpeicher = 2;
+    const TImportErgebnis doppelt =
+        einlesen({datei(QStringLiteral("doppelt.csv"), QByteArray(kPosten) + "Rechnung;RE-3;;10003;07.10.2026;;80,00;\n")});
+    EXPECT_FALSE(doppelt.Gespeichert);
+    ASSERT_EQ(doppelt.FehlerGesamt, 1);
+    EXPECT_EQ(doppelt.Fehler[0].Zeile, 7);
+    EXPECT_EQ(offenePosten(mandant.Id), nachTabelle);
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("import_zeile")), 0);
 }
 

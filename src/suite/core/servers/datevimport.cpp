@@ -298,10 +298,10 @@ private:
             }
             TPartnerStamm p;
             p.Nr = int(konto);
-            QSet<QString> gegeben;
-            auto setze = [&](const QString& feldName, QString& ziel, const QString& wert) {
+            quint32 gegeben = 0;
+            auto setze = [&](TPA spalte, QString& ziel, const QString& wert) {
                 ziel = wert;
-                gegeben << feldName;
+                gegeben |= Feld(spalte);
             };
             const QString typ = feld(QStringLiteral("adressatentyp"));
             const QString firma = feld(QStringLiteral("nameadressatentypunternehmen"));
@@ -312,33 +312,33 @@ private:
             QString name = natuerlich ? (vorname + QLatin1Char(' ') + person).trimmed() : (firma.isEmpty() ? ohne : firma);
             if (name.isEmpty())
                 name = firma.isEmpty() ? (ohne.isEmpty() ? (vorname + QLatin1Char(' ') + person).trimmed() : ohne) : firma;
-            setze(QStringLiteral("Name"), p.Org.Name1, name);
+            setze(paName, p.Org.Name1, name);
             p.Verbraucher = natuerlich;
-            gegeben << QStringLiteral("Verbraucher");
+            gegeben |= Feld(paVerbraucher);
             if (natuerlich) {
                 const QString anrede = feld(QStringLiteral("anrede"));
-                setze(QStringLiteral("Anrede"), p.Org.KontaktAnrede,
+                setze(paAnrede, p.Org.KontaktAnrede,
                       anrede == QLatin1String("Frau") || anrede == QLatin1String("Herr") ? anrede : QString());
-                setze(QStringLiteral("Vorname"), p.Org.KontaktVorname, vorname);
-                setze(QStringLiteral("Ansprechpartner"), p.Org.KontaktNachname, person);
+                setze(paVorname, p.Org.KontaktVorname, vorname);
+                setze(paAnsprechpartner, p.Org.KontaktNachname, person);
             }
-            setze(QStringLiteral("Straße"), p.Org.Strasse, feld(QStringLiteral("strasse")));
-            setze(QStringLiteral("PLZ"), p.Org.Plz, feld(QStringLiteral("postleitzahl")));
-            setze(QStringLiteral("Ort"), p.Org.Ort, feld(QStringLiteral("ort")));
+            setze(paStrasse, p.Org.Strasse, feld(QStringLiteral("strasse")));
+            setze(paPlz, p.Org.Plz, feld(QStringLiteral("postleitzahl")));
+            setze(paOrt, p.Org.Ort, feld(QStringLiteral("ort")));
             const QString land = feld(QStringLiteral("land"));
-            setze(QStringLiteral("Land"), p.Org.Land, land.isEmpty() || land.toUpper() == QLatin1String("DE") ? QString() : landName(land));
+            setze(paLand, p.Org.Land, land.isEmpty() || land.toUpper() == QLatin1String("DE") ? QString() : landName(land));
             if (m_pos.contains(QStringLiteral("telefon")))
-                setze(QStringLiteral("Telefon"), p.Org.Telefon, feld(QStringLiteral("telefon")));
+                setze(paTelefon, p.Org.Telefon, feld(QStringLiteral("telefon")));
             if (m_pos.contains(QStringLiteral("fax")))
-                setze(QStringLiteral("Telefax"), p.Org.Telefax, feld(QStringLiteral("fax")));
+                setze(paTelefax, p.Org.Telefax, feld(QStringLiteral("fax")));
             if (m_pos.contains(QStringLiteral("email")))
-                setze(QStringLiteral("E-Mail"), p.Org.Email, feld(QStringLiteral("email")));
+                setze(paEmail, p.Org.Email, feld(QStringLiteral("email")));
             if (m_pos.contains(QStringLiteral("internet")))
-                setze(QStringLiteral("Internet"), p.Org.Internet, feld(QStringLiteral("internet")));
+                setze(paInternet, p.Org.Internet, feld(QStringLiteral("internet")));
             const QString euLand = feld(QStringLiteral("euland")) + feld(QStringLiteral("eumitgliedstaat"));
             const QString ustId = feld(QStringLiteral("euustid")) + feld(QStringLiteral("euustidnr"));
             if (!ustId.isEmpty())
-                setze(QStringLiteral("USt-IdNr"), p.Org.UstId, ustId.startsWith(euLand) ? ustId : euLand + ustId);
+                setze(paUstId, p.Org.UstId, ustId.startsWith(euLand) ? ustId : euLand + ustId);
             for (const TFeldFehler& f : Stammdaten_PartnerPruefen(p))
                 fehler(f.Feld, f.Grund);
             if (m_ok)

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QMap>
+#include <deque>
 #include <memory>
 
 namespace import {
@@ -22,6 +23,12 @@ QString BetragLesen(const QString& text, qint64& cent);         // 1.234,56 (pos
 QString DatumLesen(const QString& text, TDateTime& datum);      // dd.mm.yyyy
 QString GanzzahlLesen(const QString& text, qint64 min, qint64 max, qint64& wert);
 QString JaNeinLesen(const QString& text, bool& wert);           // J/N, ja/nein, 1/0
+
+// Columns of a partner file; as bits (1u << paName ...) they tell which fields a line carries.
+enum TPA { paNr, paName, paName2, paStrasse, paPlz, paOrt, paLand, paTelefon, paTelefax, paEmail, paInternet, paUstId,
+           paAnrede, paVorname, paAnsprechpartner, paKontaktTelefon, paKontaktEmail, paMahnEmail, paVerbraucher,
+           paZentral, paAktiv, paAnzahl };
+constexpr quint32 Feld(TPA f) { return 1u << f; }
 
 // One line of an item file, as staged.
 struct TPostenZeile {
@@ -57,8 +64,8 @@ public:
     void Hinweis(const QString& text) { Ergebnis.Hinweise << text; }
     const QString& DateiName(int datei) const { return m_dateien.at(datei); }
 
+    // Item lines wait in memory up to Optionen.ZeilenImSpeicher, beyond that all of them in a table.
     void Stagen(const TPostenZeile& z);
-    void StagingSchreiben() { m_staging.Schreiben(); }
     // Matches the staged lines (of one file, or of all CSV files when datei < 0) with the stored
     // items and writes what changed. zeitraum: the DATEV period whose share the lines are.
     void Zusammenfuehren(int datei, const QString& zeitraum);
@@ -67,8 +74,8 @@ public:
 
     // Partners: loaded once, looked up by number.
     const TPartnerInfo* Partner(int nr) const;
-    // Stores a partner line's fields (given: which the file carries) when new or changed.
-    void PartnerSpeichern(int datei, qint64 zeile, TPartnerStamm p, const QSet<QString>& gegeben);
+    // Stores a partner line's fields (gegeben: the bits of those the file carries) when new or changed.
+    void PartnerSpeichern(int datei, qint64 zeile, const TPartnerStamm& p, quint32 gegeben);
     void PartnerSchreiben();
 
     TImportOptionen Optionen;
@@ -79,6 +86,12 @@ public:
 
 private:
     struct TGruppe;
+    struct TGespeichertListe;
+    void inTabelle(const TPostenZeile& z);
+    void auslagern();
+    void ausSpeicherZusammenfuehren(int datei, const QString& zeitraum);
+    void ausTabelleZusammenfuehren(int datei, const QString& zeitraum);
+    void scheibeVerarbeiten(std::vector<TGruppe>& gruppen, const TGespeichertListe& gespeichert, const QString& zeitraum);
     void gruppeVerarbeiten(TGruppe& g, const QString& zeitraum);
     void anteileSchreiben();
     void partnerLaden();
@@ -86,7 +99,10 @@ private:
     QStringList m_dateien;
     TIntPair m_lauf;
     TStapelSchreiber m_staging;
-    QHash<int, TPartnerInfo> m_partner;
+    std::vector<TPostenZeile> m_zeilen;  // staged in memory
+    bool m_ausgelagert = false;          // staged in the table
+    std::deque<TPartnerInfo> m_partnerDaten;
+    QHash<int, TPartnerInfo*> m_partner;  // small entries: looked up for every item line
     QSet<int> m_partnerInDatei;
     std::unique_ptr<TStapelSchreiber> m_neuePosten;
     std::unique_ptr<TSqlAbfrage> m_postenAendern;

@@ -1,6 +1,8 @@
 // The import server: the CSV formats, the staging of item lines and their matching with stored items.
 #include "importintern.h"
 
+#include "direktabfrage.h"
+
 #include <QDate>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -167,10 +169,6 @@ const TSpalte kPostenSpalten[] = {
     {psMahnstufe, "Mahnstufe", ""},
     {psPeriode, "Buchungsperiode", "periode"},
 };
-
-enum TPA { paNr, paName, paName2, paStrasse, paPlz, paOrt, paLand, paTelefon, paTelefax, paEmail, paInternet, paUstId,
-           paAnrede, paVorname, paAnsprechpartner, paKontaktTelefon, paKontaktEmail, paMahnEmail, paVerbraucher,
-           paZentral, paAktiv, paAnzahl };
 
 const TSpalte kPartnerSpalten[] = {
     {paNr, "Partnernummer", "partner|partnernr|kundennummer|debitor|konto"},
@@ -381,6 +379,26 @@ void zeilenLesen(TImportLauf& lauf, int datei, TCsvLeser& leser, int spalten, F 
     }
 }
 
+// The partner's fields by the column that carries them.
+struct TOrgFeld {
+    TPA spalte;
+    QString TOrgStamm::*wert;
+};
+const TOrgFeld kOrgFelder[] = {
+    {paName, &TOrgStamm::Name1}, {paName2, &TOrgStamm::Name2}, {paStrasse, &TOrgStamm::Strasse}, {paPlz, &TOrgStamm::Plz},
+    {paOrt, &TOrgStamm::Ort}, {paLand, &TOrgStamm::Land}, {paTelefon, &TOrgStamm::Telefon}, {paTelefax, &TOrgStamm::Telefax},
+    {paEmail, &TOrgStamm::Email}, {paInternet, &TOrgStamm::Internet}, {paUstId, &TOrgStamm::UstId},
+    {paAnrede, &TOrgStamm::KontaktAnrede}, {paVorname, &TOrgStamm::KontaktVorname},
+    {paAnsprechpartner, &TOrgStamm::KontaktNachname}, {paKontaktTelefon, &TOrgStamm::KontaktTelefon},
+    {paKontaktEmail, &TOrgStamm::KontaktEmail}};
+struct TSchalter {
+    TPA spalte;
+    bool TPartnerStamm::*wert;
+};
+const TSchalter kSchalter[] = {{paVerbraucher, &TPartnerStamm::Verbraucher},
+                               {paZentral, &TPartnerStamm::Zentralreguliert},
+                               {paAktiv, &TPartnerStamm::Aktiv}};
+
 void partnerZeile(TImportLauf& lauf, int datei, const TCsvZeile& z, const QVector<int>& pos)
 {
     auto feld = [&](int s) { return pos[s] < 0 ? QString() : z.Felder.value(pos[s]).trimmed(); };
@@ -394,37 +412,21 @@ void partnerZeile(TImportLauf& lauf, int datei, const TCsvZeile& z, const QVecto
     if (const QString g = feld(paNr).isEmpty() ? QStringLiteral("fehlt") : GanzzahlLesen(feld(paNr), 1, 999999999, nr); !g.isEmpty())
         fehler(QStringLiteral("Partnernummer"), g);
     p.Nr = int(nr);
-    QSet<QString> gegeben;
-    struct TFeld {
-        int spalte;
-        QString TOrgStamm::*wert;
-    };
-    for (const TFeld& f : {TFeld{paName, &TOrgStamm::Name1}, TFeld{paName2, &TOrgStamm::Name2}, TFeld{paStrasse, &TOrgStamm::Strasse},
-                          TFeld{paPlz, &TOrgStamm::Plz}, TFeld{paOrt, &TOrgStamm::Ort}, TFeld{paLand, &TOrgStamm::Land},
-                          TFeld{paTelefon, &TOrgStamm::Telefon}, TFeld{paTelefax, &TOrgStamm::Telefax},
-                          TFeld{paEmail, &TOrgStamm::Email}, TFeld{paInternet, &TOrgStamm::Internet},
-                          TFeld{paUstId, &TOrgStamm::UstId}, TFeld{paAnrede, &TOrgStamm::KontaktAnrede},
-                          TFeld{paVorname, &TOrgStamm::KontaktVorname}, TFeld{paAnsprechpartner, &TOrgStamm::KontaktNachname},
-                          TFeld{paKontaktTelefon, &TOrgStamm::KontaktTelefon}, TFeld{paKontaktEmail, &TOrgStamm::KontaktEmail}})
+    quint32 gegeben = 0;
+    for (const TOrgFeld& f : kOrgFelder)
         if (pos[f.spalte] >= 0) {
             p.Org.*f.wert = feld(f.spalte);
-            gegeben << QString::fromUtf8(kPartnerSpalten[f.spalte].name);
+            gegeben |= Feld(f.spalte);
         }
     if (pos[paMahnEmail] >= 0) {
         p.MahnEmail = feld(paMahnEmail);
-        gegeben << QStringLiteral("Mahn-E-Mail");
+        gegeben |= Feld(paMahnEmail);
     }
-    struct TSchalter {
-        int spalte;
-        bool TPartnerStamm::*wert;
-    };
-    for (const TSchalter& s : {TSchalter{paVerbraucher, &TPartnerStamm::Verbraucher}, TSchalter{paZentral, &TPartnerStamm::Zentralreguliert},
-                               TSchalter{paAktiv, &TPartnerStamm::Aktiv}})
+    for (const TSchalter& s : kSchalter)
         if (pos[s.spalte] >= 0 && !feld(s.spalte).isEmpty()) {
-            const QString name = QString::fromUtf8(kPartnerSpalten[s.spalte].name);
             if (const QString g = JaNeinLesen(feld(s.spalte), p.*s.wert); !g.isEmpty())
-                fehler(name, g);
-            gegeben << name;
+                fehler(QString::fromUtf8(kPartnerSpalten[s.spalte].name), g);
+            gegeben |= Feld(s.spalte);
         }
     for (const TFeldFehler& f : Stammdaten_PartnerPruefen(p))
         if (f.Feld != QLatin1String("Partnernummer"))
@@ -495,21 +497,41 @@ void TImportLauf::Fehler(int datei, qint64 zeile, const QString& spalte, const Q
 
 void TImportLauf::Stagen(const TPostenZeile& z)
 {
+    if (m_ausgelagert)
+        return inTabelle(z);
+    m_zeilen.push_back(z);
+    if (qint64(m_zeilen.size()) > Optionen.ZeilenImSpeicher)
+        auslagern();
+}
+
+void TImportLauf::inTabelle(const TPostenZeile& z)
+{
     m_staging.Zeile({m_lauf.RNr, m_lauf.LNr, z.Datei, z.Zeile, QString(QLatin1Char(z.Art)), z.Beleg, z.Rate, z.PartnerNr,
                      z.Datum, z.Faellig, z.BetragCent, z.Kommentar, z.Kostenstelle, z.Konto, z.Waehrung, z.SkontoCent,
                      z.SkontoBis, z.Zentral, z.Mahnstufe, z.Periode});
 }
 
+// The lines so far go to the table, and every later one too.
+void TImportLauf::auslagern()
+{
+    for (const TPostenZeile& z : m_zeilen)
+        inTabelle(z);
+    m_staging.Schreiben();
+    std::vector<TPostenZeile>().swap(m_zeilen);
+    m_ausgelagert = true;
+}
+
 void TImportLauf::Aufraeumen()
 {
-    TSqlAbfrage(QStringLiteral("DELETE FROM import_zeile WHERE lauf_rnr = ? AND lauf = ?")).Bind({m_lauf.RNr, m_lauf.LNr}).Exec();
+    if (m_ausgelagert)
+        TSqlAbfrage(QStringLiteral("DELETE FROM import_zeile WHERE lauf_rnr = ? AND lauf = ?")).Bind({m_lauf.RNr, m_lauf.LNr}).Exec();
 }
 
 // --- partners ---------------------------------------------------------------------------------------
 
 void TImportLauf::partnerLaden()
 {
-    TSqlAbfrage q(QStringLiteral(
+    TDirektAbfrage q(QStringLiteral(
         "SELECT g.nr, g.rnr, g.lnr, g.aktiv, g.mahn_email, g.verbraucher, g.zentralreguliert, o.name1, o.name2, o.strasse, "
         "o.plz, o.ort, o.land, o.telefon, o.telefax, o.email, o.internet, o.ust_id, m.anrede, m.vorname, m.nachname, "
         "m.telefon, m.email, o.kontakt_rnr, o.kontakt_lnr "
@@ -535,17 +557,17 @@ void TImportLauf::partnerLaden()
         int s = 7;
         for (QString* f : felder)
             *f = q.Text(s++);
-        m_partner.insert(p.Nr, i);
+        m_partnerDaten.push_back(std::move(i));
+        m_partner.insert(p.Nr, &m_partnerDaten.back());
     }
 }
 
 const TPartnerInfo* TImportLauf::Partner(int nr) const
 {
-    const auto it = m_partner.constFind(nr);
-    return it == m_partner.constEnd() ? nullptr : &*it;
+    return m_partner.value(nr, nullptr);
 }
 
-void TImportLauf::PartnerSpeichern(int datei, qint64 zeile, TPartnerStamm p, const QSet<QString>& gegeben)
+void TImportLauf::PartnerSpeichern(int datei, qint64 zeile, const TPartnerStamm& p, quint32 gegeben)
 {
     if (m_partnerInDatei.contains(p.Nr)) {
         Fehler(datei, zeile, QStringLiteral("Partnernummer"),
@@ -553,30 +575,16 @@ void TImportLauf::PartnerSpeichern(int datei, qint64 zeile, TPartnerStamm p, con
         return;
     }
     m_partnerInDatei << p.Nr;
-    p.MandantNr = Mandant.Nr;
     // Fields the file does not carry keep their stored values.
     auto uebernehmen = [&](TPartnerStamm ziel) {
-        struct TF {
-            const char* feld;
-            QString TOrgStamm::*wert;
-        };
-        for (const TF& f : {TF{"Name", &TOrgStamm::Name1}, TF{"Name2", &TOrgStamm::Name2}, TF{"Straße", &TOrgStamm::Strasse},
-                            TF{"PLZ", &TOrgStamm::Plz}, TF{"Ort", &TOrgStamm::Ort}, TF{"Land", &TOrgStamm::Land},
-                            TF{"Telefon", &TOrgStamm::Telefon}, TF{"Telefax", &TOrgStamm::Telefax},
-                            TF{"E-Mail", &TOrgStamm::Email}, TF{"Internet", &TOrgStamm::Internet},
-                            TF{"USt-IdNr", &TOrgStamm::UstId}, TF{"Anrede", &TOrgStamm::KontaktAnrede},
-                            TF{"Vorname", &TOrgStamm::KontaktVorname}, TF{"Ansprechpartner", &TOrgStamm::KontaktNachname},
-                            TF{"Kontakt-Telefon", &TOrgStamm::KontaktTelefon}, TF{"Kontakt-E-Mail", &TOrgStamm::KontaktEmail}})
-            if (gegeben.contains(QString::fromUtf8(f.feld)))
+        for (const TOrgFeld& f : kOrgFelder)
+            if (gegeben & Feld(f.spalte))
                 ziel.Org.*f.wert = (p.Org.*f.wert).trimmed();
-        if (gegeben.contains(QStringLiteral("Mahn-E-Mail")))
+        if (gegeben & Feld(paMahnEmail))
             ziel.MahnEmail = p.MahnEmail.trimmed();
-        if (gegeben.contains(QStringLiteral("Verbraucher")))
-            ziel.Verbraucher = p.Verbraucher;
-        if (gegeben.contains(QStringLiteral("Zentralreguliert")))
-            ziel.Zentralreguliert = p.Zentralreguliert;
-        if (gegeben.contains(QStringLiteral("Aktiv")))
-            ziel.Aktiv = p.Aktiv;
+        for (const TSchalter& s : kSchalter)
+            if (gegeben & Feld(s.spalte))
+                ziel.*s.wert = p.*s.wert;
         return ziel;
     };
     auto gleich = [](const TPartnerStamm& a, const TPartnerStamm& b) {
@@ -588,8 +596,7 @@ void TImportLauf::PartnerSpeichern(int datei, qint64 zeile, TPartnerStamm p, con
                && x.KontaktTelefon == y.KontaktTelefon && x.KontaktEmail == y.KontaktEmail && a.MahnEmail == b.MahnEmail
                && a.Verbraucher == b.Verbraucher && a.Zentralreguliert == b.Zentralreguliert && a.Aktiv == b.Aktiv;
     };
-    const auto it = m_partner.find(p.Nr);
-    if (it != m_partner.end()) {
+    if (TPartnerInfo* const it = m_partner.value(p.Nr, nullptr)) {
         const TPartnerStamm neu = uebernehmen(it->Stamm);
         if (gleich(neu, it->Stamm)) {
             ++Ergebnis.PartnerUnveraendert;
@@ -638,7 +645,8 @@ void TImportLauf::PartnerSpeichern(int datei, qint64 zeile, TPartnerStamm p, con
     info.Stamm = neu;
     m_neuePartner->Zeile({info.Id.RNr, info.Id.LNr, MandantId.RNr, MandantId.LNr, neu.Nr, o.Name1, orge.RNr, orge.LNr,
                           neu.Aktiv ? 1 : 0, neu.MahnEmail, neu.Verbraucher ? 1 : 0, neu.Zentralreguliert ? 1 : 0});
-    m_partner.insert(neu.Nr, info);
+    m_partnerDaten.push_back(std::move(info));
+    m_partner.insert(neu.Nr, &m_partnerDaten.back());
     ++Ergebnis.PartnerNeu;
 }
 
@@ -844,12 +852,9 @@ void TImportLauf::anteileSchreiben()
     if (m_anteile.empty())
         return;
     TStapelAbfrage loeschen([](int n) {
-        QStringList belege;
-        for (int i = 0; i < n; ++i)
-            belege << QStringLiteral("?");
         return QStringLiteral("DELETE FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? AND zeitraum = ? "
                               "AND beleg IN (%1)")
-            .arg(belege.join(QStringLiteral(", ")));
+            .arg(platzhalterListe(n));
     });
     for (size_t i = 0; i < m_anteile.size(); i += kStapel) {
         const size_t n = std::min(m_anteile.size() - i, size_t(kStapel));
@@ -876,33 +881,202 @@ struct TPostenKeyHash {
     size_t operator()(const TPostenKey& k) const { return qHash(k.first) ^ (size_t(k.second) * 0x9E3779B9u); }
 };
 
+const char* const kGespeichertFelder =
+    "belegnummer, lfd_nr, rechner_nr, trans_nr, gep_rnr, gep_lnr, belegart, belegdatum, soll_cent, haben_cent, "
+    "zahlungsziel, kommentar, zentralreguliert, waehrung, buchungsperiode, kostenstelle, konto, skonto_cent, "
+    "skonto_bis, letzte_zahlung";
+const char* const kAnteilFelder = "beleg, SUM(soll_cent), SUM(haben_cent)";
+
+// Looking up a slice of document numbers. SQLite walks its index once per value of an IN list.
+// PostgreSQL, without statistics on rows imported moments ago, takes the client's condition for
+// selective enough and may filter the client's whole range for such a list; a range of the index
+// from the smallest to the largest number (in the database's own order) keeps it on the index.
+struct TBelegSuche {
+    const char* felder;
+    const char* tabelle;
+    const char* spalte;
+    const char* weitere;  // conditions after the client's, with their placeholders
+    const char* gruppe;
+
+    QString Sql(int anzahl) const
+    {
+        const QString s = QLatin1String(spalte);
+        const QString belege = TSuiteDatenbank::IstPostgres()
+                                   ? QStringLiteral("%1 >= (SELECT min(n) FROM unnest(?::text[]) n) AND %1 <= (SELECT max(n) FROM "
+                                                    "unnest(?::text[]) n) AND %1 = ANY(?::text[])")
+                                         .arg(s)
+                                   : QStringLiteral("%1 IN (%2)").arg(s, platzhalterListe(anzahl));
+        return QStringLiteral("SELECT %1 FROM %2 WHERE mandant_rnr = ? AND mandant_lnr = ?%3 AND %4%5")
+            .arg(QLatin1String(felder), QLatin1String(tabelle), QLatin1String(weitere), belege, QLatin1String(gruppe));
+    }
+    // vorher: the values of the client's and the further conditions.
+    void Binden(TDirektAbfrage& q, std::initializer_list<QVariant> vorher, const QStringList& belege) const
+    {
+        q.Bind(vorher);
+        if (!TSuiteDatenbank::IstPostgres()) {
+            for (const QString& b : belege)
+                q.Bind(b);
+            return;
+        }
+        QString feld = QStringLiteral("{");
+        for (const QString& b : belege) {
+            if (feld.size() > 1)
+                feld += QLatin1Char(',');
+            feld += QLatin1Char('"') + QString(b).replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""))
+                    + QLatin1Char('"');
+        }
+        feld += QLatin1Char('}');
+        q.Bind({feld, feld, feld});
+    }
+};
+const TBelegSuche kPostenSuche{kGespeichertFelder, "offener_posten", "belegnummer", "", ""};
+const TBelegSuche kAnteilSuche{kAnteilFelder, "import_anteil", "beleg", " AND zeitraum <> ?", " GROUP BY beleg"};
+
+// Documents per look-up of stored items while matching from memory.
+constexpr int kBelegeJeAbfrage = 500;
+
 }  // namespace
+
+// The stored side of a slice of documents: items, documents stored twice, other periods' shares.
+struct TImportLauf::TGespeichertListe {
+    std::unordered_map<TPostenKey, TGespeichert, TPostenKeyHash> alt;
+    std::unordered_set<TPostenKey, TPostenKeyHash> mehrfach;
+    QHash<QString, std::pair<qint64, qint64>> andere;
+
+    void PostenLesen(TDirektAbfrage& q)
+    {
+        while (q.Next()) {
+            TPostenKey key{q.Text(0), q.Int(1)};
+            TGespeichert a;
+            a.da = true;
+            a.lfd = key.second;
+            a.rechner = q.Int(2);
+            a.trans = q.Int(3);
+            a.gep = TIntPair{q.Int(4), q.Int(5)};
+            a.belegart = q.Text(6);
+            a.datum = q.Double(7);
+            a.soll = q.Int64(8);
+            a.haben = q.Int64(9);
+            a.ziel = q.Double(10);
+            a.kommentar = q.Text(11);
+            a.zentral = q.Int(12);
+            a.waehrung = q.Text(13);
+            a.periode = q.Int(14);
+            a.kostenstelle = q.Text(15);
+            a.konto = q.Text(16);
+            a.skonto = q.Int64(17);
+            a.skontoBis = q.Double(18);
+            a.letzteZahlung = q.Double(19);
+            if (!alt.emplace(key, std::move(a)).second)
+                mehrfach.insert(std::move(key));
+        }
+    }
+    void AnteileLesen(TDirektAbfrage& q)
+    {
+        while (q.Next())
+            andere.insert(q.Text(0), {q.Int64(1), q.Int64(2)});
+    }
+};
 
 void TImportLauf::Zusammenfuehren(int datei, const QString& zeitraum)
 {
-    m_staging.Schreiben();
     PartnerSchreiben();
+    if (m_ausgelagert)
+        ausTabelleZusammenfuehren(datei, zeitraum);
+    else
+        ausSpeicherZusammenfuehren(datei, zeitraum);
+}
+
+void TImportLauf::scheibeVerarbeiten(std::vector<TGruppe>& gruppen, const TGespeichertListe& gespeichert,
+                                     const QString& zeitraum)
+{
+    for (TGruppe& g : gruppen) {
+        const TPostenKey key{g.beleg, g.rate};
+        if (const auto it = gespeichert.alt.find(key); it != gespeichert.alt.end())
+            g.alt = it->second;
+        g.mehrfachGespeichert = gespeichert.mehrfach.count(key) > 0;
+        if (const auto it = gespeichert.andere.constFind(g.beleg); it != gespeichert.andere.constEnd()) {
+            g.alt.andereSoll = it->first;
+            g.alt.andereHaben = it->second;
+        }
+        gruppeVerarbeiten(g, zeitraum);
+    }
+    if (m_neuePosten)
+        m_neuePosten->Schreiben();
+    anteileSchreiben();
+}
+
+void TImportLauf::ausSpeicherZusammenfuehren(int datei, const QString& zeitraum)
+{
+    const bool datev = !zeitraum.isEmpty();
+    std::vector<const TPostenZeile*> zeilen;
+    for (const TPostenZeile& z : m_zeilen)
+        if (datev ? z.Datei == datei : (z.Art == 'R' || z.Art == 'G' || z.Art == 'Z' || z.Art == 'C'))
+            zeilen.push_back(&z);
+    std::sort(zeilen.begin(), zeilen.end(), [](const TPostenZeile* a, const TPostenZeile* b) {
+        if (const int c = a->Beleg.compare(b->Beleg))
+            return c < 0;
+        return std::tie(a->Rate, a->Datei, a->Zeile) < std::tie(b->Rate, b->Datei, b->Zeile);
+    });
+    // The stored items are looked up by the documents' numbers, a slice at a time.
+    TStapelAbfrageVon<TDirektAbfrage> posten([](int n) { return kPostenSuche.Sql(n); });
+    TStapelAbfrageVon<TDirektAbfrage> anteile([](int n) { return kAnteilSuche.Sql(n); });
+    size_t i = 0;
+    while (i < zeilen.size()) {
+        std::vector<TGruppe> gruppen;
+        QStringList belege;
+        for (; i < zeilen.size(); ++i) {
+            const TPostenZeile& z = *zeilen[i];
+            const bool neuerBeleg = gruppen.empty() || z.Beleg != gruppen.back().beleg;
+            if (neuerBeleg && belege.size() == kBelegeJeAbfrage)
+                break;
+            if (neuerBeleg || z.Rate != gruppen.back().rate) {
+                gruppen.emplace_back();
+                gruppen.back().beleg = z.Beleg;
+                gruppen.back().rate = z.Rate;
+                if (neuerBeleg)
+                    belege << z.Beleg;
+            }
+            gruppen.back().zeilen.push_back(z);
+        }
+        TGespeichertListe gespeichert;
+        // PostgreSQL takes the numbers as one value: every slice shares the statement.
+        const int anzahl = TSuiteDatenbank::IstPostgres() ? 0 : int(belege.size());
+        TDirektAbfrage& q = posten.Fuer(anzahl);
+        kPostenSuche.Binden(q, {MandantId.RNr, MandantId.LNr}, belege);
+        gespeichert.PostenLesen(q.Exec());
+        if (datev) {
+            TDirektAbfrage& a = anteile.Fuer(anzahl);
+            kAnteilSuche.Binden(a, {MandantId.RNr, MandantId.LNr, zeitraum}, belege);
+            gespeichert.AnteileLesen(a.Exec());
+        }
+        scheibeVerarbeiten(gruppen, gespeichert, zeitraum);
+    }
+}
+
+void TImportLauf::ausTabelleZusammenfuehren(int datei, const QString& zeitraum)
+{
+    m_staging.Schreiben();
     const bool datev = !zeitraum.isEmpty();
 
     // Every statement here reads a range of an index: the staged lines along (beleg, rate), the stored
     // items and the other periods' shares along the document number. No join and no sort of all staged
     // lines per slice, so the plan does not depend on statistics, which a running import has none of.
-    TSqlAbfrage zeilen(QStringLiteral(
+    TDirektAbfrage zeilen(QStringLiteral(
         "SELECT datei, zeile, art, beleg, rate, partner_nr, datum, faellig, betrag_cent, kommentar, kostenstelle, "
         "konto, waehrung, skonto_cent, skonto_bis, zentral, mahnstufe, periode FROM import_zeile "
         "WHERE lauf_rnr = ? AND lauf = ? AND (beleg > ? OR (beleg = ? AND rate > ?)) AND beleg >= ? AND %1 "
         "ORDER BY beleg, rate, datei, zeile LIMIT ?")
                            .arg(datev ? QStringLiteral("datei = ?") : QStringLiteral("art IN ('R', 'G', 'Z', 'C')")));
-    TSqlAbfrage gespeichert(QStringLiteral(
-        "SELECT belegnummer, lfd_nr, rechner_nr, trans_nr, gep_rnr, gep_lnr, belegart, belegdatum, soll_cent, haben_cent, "
-        "zahlungsziel, kommentar, zentralreguliert, waehrung, buchungsperiode, kostenstelle, konto, skonto_cent, "
-        "skonto_bis, letzte_zahlung FROM offener_posten "
-        "WHERE mandant_rnr = ? AND mandant_lnr = ? AND belegnummer >= ? AND belegnummer <= ?"));
-    std::unique_ptr<TSqlAbfrage> anteile;
+    TDirektAbfrage posten(QStringLiteral("SELECT %1 FROM offener_posten WHERE mandant_rnr = ? AND mandant_lnr = ? "
+                                         "AND belegnummer >= ? AND belegnummer <= ?")
+                              .arg(QLatin1String(kGespeichertFelder)));
+    std::unique_ptr<TDirektAbfrage> anteile;
     if (datev)
-        anteile = std::make_unique<TSqlAbfrage>(QStringLiteral(
-            "SELECT beleg, SUM(soll_cent), SUM(haben_cent) FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? "
-            "AND beleg >= ? AND beleg <= ? AND zeitraum <> ? GROUP BY beleg"));
+        anteile = std::make_unique<TDirektAbfrage>(
+            QStringLiteral("SELECT %1 FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? AND zeitraum <> ? "
+                           "AND beleg >= ? AND beleg <= ? GROUP BY beleg")
+                .arg(QLatin1String(kAnteilFelder)));
 
     // Read in slices, each ending at a whole document, and write only between them: PostgreSQL
     // serves one query at a time on a connection, and a slice bounds the memory.
@@ -958,56 +1132,11 @@ void TImportLauf::Zusammenfuehren(int datei, const QString& zeitraum)
         if (gruppen.empty())
             break;
         const QString erster = gruppen.front().beleg, letzter = gruppen.back().beleg;
-
-        // The stored items of the slice's documents; a document stored twice cannot be matched.
-        std::unordered_map<TPostenKey, TGespeichert, TPostenKeyHash> alt;
-        std::unordered_set<TPostenKey, TPostenKeyHash> mehrfach;
-        gespeichert.Bind({MandantId.RNr, MandantId.LNr, erster, letzter}).Exec();
-        while (gespeichert.Next()) {
-            TPostenKey key{gespeichert.Text(0), gespeichert.Int(1)};
-            TGespeichert a;
-            a.da = true;
-            a.lfd = key.second;
-            a.rechner = gespeichert.Int(2);
-            a.trans = gespeichert.Int(3);
-            a.gep = TIntPair{gespeichert.Int(4), gespeichert.Int(5)};
-            a.belegart = gespeichert.Text(6);
-            a.datum = gespeichert.Double(7);
-            a.soll = gespeichert.Int64(8);
-            a.haben = gespeichert.Int64(9);
-            a.ziel = gespeichert.Double(10);
-            a.kommentar = gespeichert.Text(11);
-            a.zentral = gespeichert.Int(12);
-            a.waehrung = gespeichert.Text(13);
-            a.periode = gespeichert.Int(14);
-            a.kostenstelle = gespeichert.Text(15);
-            a.konto = gespeichert.Text(16);
-            a.skonto = gespeichert.Int64(17);
-            a.skontoBis = gespeichert.Double(18);
-            a.letzteZahlung = gespeichert.Double(19);
-            if (!alt.emplace(key, std::move(a)).second)
-                mehrfach.insert(std::move(key));
-        }
-        QHash<QString, std::pair<qint64, qint64>> andere;
-        if (datev) {
-            anteile->Bind({MandantId.RNr, MandantId.LNr, erster, letzter, zeitraum}).Exec();
-            while (anteile->Next())
-                andere.insert(anteile->Text(0), {anteile->Int64(1), anteile->Int64(2)});
-        }
-        for (TGruppe& g : gruppen) {
-            const TPostenKey key{g.beleg, g.rate};
-            if (const auto it = alt.find(key); it != alt.end())
-                g.alt = it->second;
-            g.mehrfachGespeichert = mehrfach.count(key) > 0;
-            if (const auto it = andere.constFind(g.beleg); it != andere.constEnd()) {
-                g.alt.andereSoll = it->first;
-                g.alt.andereHaben = it->second;
-            }
-            gruppeVerarbeiten(g, zeitraum);
-        }
-        if (m_neuePosten)
-            m_neuePosten->Schreiben();
-        anteileSchreiben();
+        TGespeichertListe gespeichert;
+        gespeichert.PostenLesen(posten.Bind({MandantId.RNr, MandantId.LNr, erster, letzter}).Exec());
+        if (datev)
+            gespeichert.AnteileLesen(anteile->Bind({MandantId.RNr, MandantId.LNr, zeitraum, erster, letzter}).Exec());
+        scheibeVerarbeiten(gruppen, gespeichert, zeitraum);
         if (!voll)
             break;
         abBeleg = gruppen.back().beleg;
@@ -1017,6 +1146,8 @@ void TImportLauf::Zusammenfuehren(int datei, const QString& zeitraum)
 
 void TImportLauf::Abgleichen()
 {
+    if (!m_ausgelagert)
+        auslagern();
     // Open items of the client that no CSV file of this run names.
     TSqlAbfrage q(QStringLiteral(
         "SELECT op.rechner_nr, op.trans_nr, op.lfd_nr, op.belegnummer, op.soll_cent, op.haben_cent, gp.nr "

@@ -15,6 +15,8 @@ struct TImportOptionen {
     bool Pruefen = false;        // dry run: everything is checked and counted, nothing is kept
     bool Ueberspringen = false;  // good lines are imported, bad ones only listed
     int MaxGelisteteFehler = 1000;
+    // Item lines matched in memory; a larger file goes through a table, so memory stays bounded.
+    qint64 ZeilenImSpeicher = 200000;
 };
 
 struct TImportFehler {

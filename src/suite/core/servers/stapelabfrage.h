@@ -11,6 +11,16 @@
 // Rows per statement.
 constexpr int kStapel = 200;
 
+// "?, ?, ?": anzahl placeholders, for an IN list or a single row.
+inline QString platzhalterListe(int anzahl)
+{
+    QString r;
+    r.reserve(anzahl * 3);
+    for (int i = 0; i < anzahl; ++i)
+        r += i ? QStringLiteral(", ?") : QStringLiteral("?");
+    return r;
+}
+
 // anzahl rows of spalten placeholders: "(?, ?), (?, ?)". Inside a VALUES list that is not an INSERT,
 // PostgreSQL cannot infer the types, so those ask for CAST(? AS INTEGER).
 inline QString platzhalterZeilen(int anzahl, int spalten, bool ganzzahlig)
@@ -27,21 +37,24 @@ inline QString platzhalterZeilen(int anzahl, int spalten, bool ganzzahlig)
 }
 
 // One prepared statement per row count: full batches share one, the last batch gets its own.
-class TStapelAbfrage {
+// Abfrage: TSqlAbfrage, or TDirektAbfrage for statements that read many rows.
+template <class Abfrage>
+class TStapelAbfrageVon {
 public:
-    explicit TStapelAbfrage(std::function<QString(int)> sql) : m_sql(std::move(sql)) {}
-    TSqlAbfrage& Fuer(int anzahl)
+    explicit TStapelAbfrageVon(std::function<QString(int)> sql) : m_sql(std::move(sql)) {}
+    Abfrage& Fuer(int anzahl)
     {
-        std::unique_ptr<TSqlAbfrage>& q = m_abfragen[anzahl];
+        std::unique_ptr<Abfrage>& q = m_abfragen[anzahl];
         if (!q)
-            q = std::make_unique<TSqlAbfrage>(m_sql(anzahl));
+            q = std::make_unique<Abfrage>(m_sql(anzahl));
         return *q;
     }
 
 private:
     std::function<QString(int)> m_sql;
-    std::map<int, std::unique_ptr<TSqlAbfrage>> m_abfragen;
+    std::map<int, std::unique_ptr<Abfrage>> m_abfragen;
 };
+using TStapelAbfrage = TStapelAbfrageVon<TSqlAbfrage>;
 
 // Collects rows and writes them kStapel at a time. Binding through Qt costs more per value than the
 // database's own work, so the rows go in through the engine's bulk path: a prepared single-row INSERT

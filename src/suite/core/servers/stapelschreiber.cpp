@@ -1,8 +1,8 @@
 // Bulk writes of the import and the demo data through each engine's own fast path.
 #include "stapelabfrage.h"
 
-#include <QSqlDriver>
-#include <algorithm>
+#include "direktabfrage.h"
+
 #include <memory>
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -10,16 +10,6 @@
 using namespace qel_datenbank;
 
 namespace {
-
-// The driver's own connection; typen as the driver names it ("sqlite3*", or "PGconn*"/"pg_conn*").
-template <class T>
-T* treiberHandle(std::initializer_list<const char*> typen)
-{
-    const QVariant h = qel_Verbindung().driver()->handle();
-    if (!h.isValid() || std::none_of(typen.begin(), typen.end(), [&](const char* t) { return qstrcmp(h.typeName(), t) == 0; }))
-        return nullptr;
-    return *static_cast<T* const*>(h.constData());
-}
 
 // Text as every statement stores it (see bindWert): no NUL characters.
 QString ohneNul(const QString& s) { return s.contains(QChar(0)) ? QString(s).remove(QChar(0)) : s; }
@@ -80,17 +70,11 @@ void TStapelSchreiber::Schreiben()
 
 void TStapelSchreiber::sqliteSchreiben()
 {
-    sqlite3* db = treiberHandle<sqlite3>({"sqlite3*"});
+    sqlite3* db = qel_SqliteHandle();
     if (!db)
         throw EQELError(QStringLiteral("Die Datenbank der Suite ist nicht geöffnet."));
-    QStringList platz;
-    for (int i = 0; i < m_spalten; ++i)
-        platz << QStringLiteral("?");
-    const QString sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(m_tabelle, platz.join(QStringLiteral(", ")));
-    auto fehler = [&](int rc) {
-        const QString text = QString::fromUtf8(sqlite3_errmsg(db));
-        SqlFehler(QSqlError(text, text, QSqlError::StatementError, QString::number(rc)), sql);
-    };
+    const QString sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(m_tabelle, platzhalterListe(m_spalten));
+    auto fehler = [&](int rc) { qel_SqliteFehler(db, rc, sql); };
     // Prepared per batch and finalized at its end: an open statement would keep the connection from closing.
     sqlite3_stmt* st = nullptr;
     const QByteArray text = sql.toUtf8();
@@ -115,9 +99,9 @@ void TStapelSchreiber::sqliteSchreiben()
                 rc = sqlite3_bind_double(st, s + 1, v.toDouble());
                 break;
             default: {
-                const QString t = ohneNul(v.toString());
-                const void* zeichen = t.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(t.utf16());
-                rc = sqlite3_bind_text16(st, s + 1, zeichen, int(t.size() * 2), SQLITE_TRANSIENT);
+                // UTF-8, the database's own encoding: UTF-16 would be converted once more inside.
+                const QByteArray t = ohneNul(v.toString()).toUtf8();
+                rc = sqlite3_bind_text(st, s + 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
             }
             }
             if (rc != SQLITE_OK)
@@ -131,13 +115,12 @@ void TStapelSchreiber::sqliteSchreiben()
 
 void TStapelSchreiber::postgresSchreiben()
 {
-    PGconn* pg = treiberHandle<PGconn>({"PGconn*", "pg_conn*"});
+    PGconn* pg = qel_PostgresHandle();
     if (!pg)
         throw EQELError(QStringLiteral("Die Datenbank der Suite ist nicht geöffnet."));
     const QString sql = QStringLiteral("COPY %1 FROM STDIN").arg(m_tabelle);
     // Results the driver left unread would block the connection (as it does before its own statements).
-    while (PGresult* rest = PQgetResult(pg))
-        PQclear(rest);
+    qel_PostgresErgebnisseVerwerfen(pg);
     QByteArray daten;
     daten.reserve(m_zeilen * m_spalten * 12);
     for (int z = 0; z < m_zeilen; ++z) {
@@ -148,15 +131,7 @@ void TStapelSchreiber::postgresSchreiben()
         }
         daten += '\n';
     }
-    auto fehler = [&](PGresult* r) {
-        const QString text = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(pg)).trimmed();
-        const QString code = r ? QString::fromLatin1(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : QString();
-        if (r)
-            PQclear(r);
-        while (PGresult* rest = PQgetResult(pg))
-            PQclear(rest);
-        SqlFehler(QSqlError(text, text, QSqlError::StatementError, code), sql);
-    };
+    auto fehler = [&](PGresult* r) { qel_PostgresFehler(pg, r, sql); };
     PGresult* r = PQexec(pg, sql.toUtf8().constData());
     if (PQresultStatus(r) != PGRES_COPY_IN)
         fehler(r);
@@ -167,6 +142,5 @@ void TStapelSchreiber::postgresSchreiben()
     if (PQresultStatus(r) != PGRES_COMMAND_OK)
         fehler(r);
     PQclear(r);
-    while (PGresult* rest = PQgetResult(pg))
-        PQclear(rest);
+    qel_PostgresErgebnisseVerwerfen(pg);
 }
