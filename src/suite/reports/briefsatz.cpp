@@ -587,6 +587,7 @@ void TBriefsatz::dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* gera
     schrift.setPointSizeF(10);
     // Paper needs no screen hinting, and the hinting interpreter is the slowest part of the layout.
     schrift.setHintingPreference(QFont::PreferNoHinting);
+    schrift.setStyleStrategy(QFont::PreferNoShaping);
     doc.setDefaultFont(schrift);
     if (!m_logo.isNull())
         doc.addResource(QTextDocument::ImageResource, QUrl(m_logoUrl), m_logo);
@@ -616,6 +617,40 @@ TBriefsatz::TZone TBriefsatz::zoneSetzen(QPagedPaintDevice* geraet, const QStrin
         z.Hoehe = std::min(z.Hoehe, hoehe);
     z.Breite = breite;
     z.Begrenzt = hoehe > 0;
+    return z;
+}
+
+QString TBriefsatz::zonenSchluessel(const QString& html, double breite, double hoehe, double dpi) const
+{
+    // The logo is part of the zone: branches of one client may have their own.
+    return QStringLiteral("%1|%2|%3|%4|")
+               .arg(breite, 0, 'f', 3)
+               .arg(hoehe, 0, 'f', 3)
+               .arg(dpi, 0, 'f', 1)
+               .arg(m_logo.isNull() ? 0 : m_logo.cacheKey()) +
+           m_logoUrl + QLatin1Char('|') + html;
+}
+
+TBriefsatz::TZone TBriefsatz::gemeinsameZone(QPagedPaintDevice* geraet, const QString& html, double breite, double hoehe) const
+{
+    // Only the measures are kept per thread: the document is laid out again by the thread that paints.
+    thread_local std::map<QString, TZone> masse;
+    const QString schluessel = zonenSchluessel(html, breite, hoehe, geraet->logicalDpiY());
+    auto it = masse.find(schluessel);
+    if (it != masse.end())
+        return it->second;
+    TZone z = zoneSetzen(geraet, html, breite, hoehe);
+    if (!z.Doc)
+        return z;
+    TZone mass = z;
+    mass.Doc.reset();
+    mass.Html = html;
+    mass.Grenze = hoehe;
+    if (masse.size() > 64)
+        masse.clear();
+    masse.emplace(schluessel, mass);
+    z.Html = html;
+    z.Grenze = hoehe;
     return z;
 }
 
@@ -673,10 +708,10 @@ void TBriefsatz::Setzen(QPagedPaintDevice* geraet)
 
     // Every page keeps the body height the foot of a longer letter leaves (its page line may be longer).
     const QString fussMusterHtml = seitenText(m_fuss[1], 1, 1);
-    const TZone fussMuster = zoneSetzen(geraet, fussMusterHtml, breite);
-    const double fussHoehe = fussMuster.Doc ? fussMuster.Hoehe + mm(4, dpi) : 0;
-    const TZone folgeMuster = zoneSetzen(geraet, seitenText(m_folgekopf[1], 2, 2), breite);
-    const double folgeHoehe = folgeMuster.Doc ? folgeMuster.Hoehe + mm(5, dpi) : 0;
+    const TZone fussMuster = gemeinsameZone(geraet, fussMusterHtml, breite);
+    const double fussHoehe = fussMuster.Da() ? fussMuster.Hoehe + mm(4, dpi) : 0;
+    const TZone folgeMuster = gemeinsameZone(geraet, seitenText(m_folgekopf[1], 2, 2), breite);
+    const double folgeHoehe = folgeMuster.Da() ? folgeMuster.Hoehe + mm(5, dpi) : 0;
     const double fuss = blatt.height() - unten - fussHoehe;
     const double hoehe = fuss - oben - folgeHoehe;  // body of every page after the first
     const double infoBreite = blatt.width() - mm(kInfoLinks + kInfoRechts, dpi);
@@ -711,16 +746,21 @@ void TBriefsatz::Setzen(QPagedPaintDevice* geraet)
     for (int i = 0; i < m_seiten; ++i) {
         std::vector<TStueck>& seite = g.Seiten[size_t(i)];
         auto zone = [&](const TZone& z, const QPointF& ort) {
-            if (z.Doc)
-                seite.push_back(TStueck{TStueck::Zone, z, ort, QRectF()});
+            if (!z.Da())
+                return;
+            TZone stueck = z;
+            // A common zone is laid out where it is painted, once for all letters there.
+            if (!stueck.Html.isEmpty())
+                stueck.Doc.reset();
+            seite.push_back(TStueck{TStueck::Zone, stueck, ort, QRectF()});
         };
         if (formular) {
             if (i == 0) {
                 const double feldLinks = mm(kFeldLinks + kFeldEinzug, dpi);
                 const double feldBreite = mm(kFeldBreite - kFeldEinzug, dpi);
                 const double kopfOben = std::min(oben, mm(20, dpi));
-                zone(zoneSetzen(geraet, m_kopf, breite, mm(kKopfHoehe, dpi) - kopfOben), QPointF(links, kopfOben));
-                const TZone ruecksende = zoneSetzen(geraet, m_ruecksende, feldBreite, mm(kZusatzHoehe, dpi));
+                zone(gemeinsameZone(geraet, m_kopf, breite, mm(kKopfHoehe, dpi) - kopfOben), QPointF(links, kopfOben));
+                const TZone ruecksende = gemeinsameZone(geraet, m_ruecksende, feldBreite, mm(kZusatzHoehe, dpi));
                 zone(ruecksende, QPointF(feldLinks, mm(kFeldOben + kZusatzHoehe, dpi) - ruecksende.Hoehe));
                 zone(zoneSetzen(geraet, m_anschrift, feldBreite, mm(kFeldHoehe - kZusatzHoehe, dpi)),
                      QPointF(feldLinks, mm(kFeldOben + kZusatzHoehe, dpi)));
@@ -729,7 +769,7 @@ void TBriefsatz::Setzen(QPagedPaintDevice* geraet)
             seite.push_back(TStueck{TStueck::Marken, TZone(), QPointF(), QRectF()});
         }
         if (i > 0)
-            zone(zoneSetzen(geraet, seitenText(m_folgekopf[variante], i + 1, m_seiten), breite), QPointF(links, oben));
+            zone(gemeinsameZone(geraet, seitenText(m_folgekopf[variante], i + 1, m_seiten), breite), QPointF(links, oben));
         const double von = i == 0 ? anfang : i * hoehe;
         // The blank block ends where the first page's body begins; it is not painted (nor put into the PDF).
         const double rand = i == 0 && luecke > 0 ? 0.5 : 0;
@@ -738,13 +778,16 @@ void TBriefsatz::Setzen(QPagedPaintDevice* geraet)
         seite.push_back(TStueck{TStueck::Text, rumpf, QPointF(links, (i == 0 ? textOben : oben + folgeHoehe) - von),
                                 QRectF(0, von + rand, breite, (i + 1) * hoehe - von - rand)});
         const QString fussHtml = seitenText(m_fuss[variante], i + 1, m_seiten);
-        const TZone f = fussHtml == fussMusterHtml ? fussMuster : zoneSetzen(geraet, fussHtml, breite);
+        const TZone f = fussHtml == fussMusterHtml ? fussMuster : gemeinsameZone(geraet, fussHtml, breite);
         zone(f, QPointF(links, blatt.height() - unten - f.Hoehe));
     }
 }
 
-void TBriefsatz::Malen(QPagedPaintDevice* geraet, QPainter& p) const
+void TBriefsatz::Malen(QPagedPaintDevice* geraet, QPainter& p, TZonenSpeicher* speicher) const
 {
+    TZonenSpeicher eigener;
+    if (!speicher)
+        speicher = &eigener;
     if (!m_gesetzt)
         throw EQELError(QStringLiteral("Der Brief ist noch nicht gesetzt."));
     const TGesetzt& g = *m_gesetzt;
@@ -762,9 +805,23 @@ void TBriefsatz::Malen(QPagedPaintDevice* geraet, QPainter& p) const
         }
         for (const TStueck& s : g.Seiten[i]) {
             switch (s.Art) {
-            case TStueck::Zone:
-                zoneZeichnen(p, s.Inhalt, s.Ort);
+            case TStueck::Zone: {
+                if (s.Inhalt.Doc) {
+                    zoneZeichnen(p, s.Inhalt, s.Ort);
+                    break;
+                }
+                const QString schluessel = zonenSchluessel(s.Inhalt.Html, s.Inhalt.Breite, s.Inhalt.Grenze, dpi);
+                auto it = speicher->m_zonen.find(schluessel);
+                if (it == speicher->m_zonen.end()) {
+                    if (speicher->m_zonen.size() > 64)
+                        speicher->m_zonen.clear();
+                    it = speicher->m_zonen
+                             .emplace(schluessel, zoneSetzen(geraet, s.Inhalt.Html, s.Inhalt.Breite, s.Inhalt.Grenze))
+                             .first;
+                }
+                zoneZeichnen(p, it->second, s.Ort);
                 break;
+            }
             case TStueck::Marken:
                 // Fold and hole marks on every sheet: the sheets of a letter are folded and punched together.
                 p.save();

@@ -14,6 +14,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <map>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -35,6 +36,9 @@ inline const QString Aufstellung = QStringLiteral("#Aufstellung");
 
 class TBriefsatz {
 public:
+    // Zones the letters painted on one device by one thread have in common, laid out once for them.
+    class TZonenSpeicher;
+
     // Reads addresses, contact persons and the logo the parameters name. Raises EQELError when the
     // template is malformed.
     TBriefsatz(const QString& vorlagePfad, const QString& vorlage, const std::vector<TMOLA_PrintEditServer_Record>& zeilen,
@@ -49,7 +53,7 @@ public:
     void Setzen(QPagedPaintDevice* geraet);
     // Paints the laid-out pages on a device of the same resolution: begins the painter on the first
     // page, or starts a new page when it is active already (the next letter of a run).
-    void Malen(QPagedPaintDevice* geraet, QPainter& p) const;
+    void Malen(QPagedPaintDevice* geraet, QPainter& p, TZonenSpeicher* speicher = nullptr) const;
     // Hands the laid-out pages to the thread that will paint and free them.
     void InDenThread(QThread* ziel);
     // Frees the laid-out pages; on the thread they were handed to.
@@ -71,17 +75,34 @@ public:
     // The compiled template (shared by the letters of one file).
     struct TVorlage;
 
+
 private:
     void datenSammeln(const std::vector<TMOLA_PrintEditServer_Record>& zeilen, const TQELReport& report);
     void dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* geraet) const;
     // A zone's HTML laid out at the width, in smaller type when it is wider than that or taller than
     // the height (when one is given).
     struct TZone {
-        std::shared_ptr<QTextDocument> Doc;  // null: nothing to paint
+        std::shared_ptr<QTextDocument> Doc;  // null: nothing to paint, unless Html names a common zone
         double Faktor = 1.0, Hoehe = 0, Breite = 0;
         bool Begrenzt = false;
+        // A zone the letters of a run have in common (letterhead, return line, header and foot of
+        // later pages): measured once per thread and laid out once where it is painted.
+        QString Html;
+        double Grenze = 0;
+        bool Da() const { return Doc || !Html.isEmpty(); }
     };
+
+public:
+    class TZonenSpeicher {
+    private:
+        friend class TBriefsatz;
+        std::map<QString, TZone> m_zonen;
+    };
+
+private:
     TZone zoneSetzen(QPagedPaintDevice* geraet, const QString& html, double breite, double hoehe = 0) const;
+    TZone gemeinsameZone(QPagedPaintDevice* geraet, const QString& html, double breite, double hoehe = 0) const;
+    QString zonenSchluessel(const QString& html, double breite, double hoehe, double dpi) const;
     void zoneZeichnen(QPainter& p, const TZone& z, const QPointF& ort) const;
     // What one page paints, in order: a zone, the fold and hole marks, or the cut of the body.
     struct TStueck {

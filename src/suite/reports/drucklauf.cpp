@@ -130,6 +130,7 @@ TDruckLauf::TDruckLauf(const TLaufWahl& wahl) : m_wahl(wahl)
         m_laufPdf->setCreator(QStringLiteral("Mahnwesen"));
         m_laufPdf->setTitle(QStringLiteral("Mahnungen"));
         m_laufMaler = std::make_unique<QPainter>();
+        m_laufZonen = std::make_unique<TBriefsatz::TZonenSpeicher>();
     }
     m_arbeiter = std::make_unique<QThreadPool>();
     m_arbeiter->setMaxThreadCount(Gleichzeitig());
@@ -282,7 +283,7 @@ void TDruckLauf::inDieEinePdf(const TErgebnis& e)
         m_kopien.emplace_back(m_laufSeiten, e.Pdf);
         return;
     }
-    e.Satz->Malen(m_laufPdf.get(), *m_laufMaler);
+    e.Satz->Malen(m_laufPdf.get(), *m_laufMaler, m_laufZonen.get());
     m_laufSeiten += e.Satz->Seiten();
 }
 

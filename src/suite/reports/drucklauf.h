@@ -7,6 +7,7 @@
 
 #include "ausgabedialog.h"
 #include "berichtausgabe.h"
+#include "briefsatz.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -24,7 +25,6 @@ class QPdfWriter;
 class QPrinter;
 class QPDF;
 class QThreadPool;
-class TBriefsatz;
 
 class TDruckLauf {
 public:
@@ -102,6 +102,7 @@ private:
     std::unique_ptr<QIODevice> m_laufDatei;
     std::unique_ptr<QPdfWriter> m_laufPdf;
     std::unique_ptr<QPainter> m_laufMaler;
+    std::unique_ptr<TBriefsatz::TZonenSpeicher> m_laufZonen;
     int m_laufSeiten = 0;
     std::vector<std::pair<int, QByteArray>> m_kopien;
     // Printer and preview: the pages of the run.
