@@ -197,6 +197,9 @@ TEST_F(Bericht, LongTableBreaksPagesAndRepeatsItsHead)
     // 70 rows: 9.485,00 + 175,00 + 17,50.
     EXPECT_TRUE(text.contains(QStringLiteral("9.677,50 EUR")));
     golden(QStringLiteral("mahnung_lang"), text);
+    // The same letter again: zones the letters share are measured once, and the second comes out alike.
+    const auto wieder = drucken(auftragMit(viele, kText), QStringLiteral("Mahnung"));
+    EXPECT_EQ(pdfText(wieder.Datei).toStdString(), text.toStdString());
 }
 
 TEST_F(Bericht, SwitchesLeaveOutSenderLineFooterAndBranchName)
