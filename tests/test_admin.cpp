@@ -94,12 +94,21 @@ TEST(AdminBefehle, InitRegistersTheSignedInUserWithTheModulesRights)
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("benutzer_recht"), QStringLiteral("benutzer = ? AND recht IN (202, 203)"),
                                  {k.Benutzer}),
               2);
+    // ... on a workstation the program finds in the computer table.
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("rechner"), QStringLiteral("rechner_nr = ?"), {k.Rechner}), 1);
     TSuiteDatenbank::Schliessen();
+    ASSERT_EQ(Admin_Aufrufen({QStringLiteral("--config"), ini, QStringLiteral("rechner"), QStringLiteral("add"),
+                              QString::number(k.Rechner), QStringLiteral("Lager"), QStringLiteral("--filiale"), QStringLiteral("2")})
+                  .rc,
+              0);
     // A second init changes nothing and still succeeds; --config after the command works too.
     const TAdminLauf zweit = Admin_Aufrufen({QStringLiteral("init"), QStringLiteral("--db"), QStringLiteral("suite.db"),
                                              QStringLiteral("--config"), ini});
     EXPECT_EQ(zweit.rc, 0) << zweit.Alles().toStdString();
     EXPECT_TRUE(zweit.fehler.contains(QStringLiteral("vorhanden"))) << zweit.fehler.toStdString();
+    TSuiteDatenbank::Oeffnen(k);
+    EXPECT_EQ(TTempSuite::Wert(QStringLiteral("SELECT filiale FROM rechner WHERE rechner_nr = ?"), {k.Rechner}).toInt(), 2);
+    TSuiteDatenbank::Schliessen();
 }
 
 // The mail settings are changed where named, kept where not, and a wrong value leaves the file as it was.

@@ -3,6 +3,7 @@
 #include "support/temp_suite.h"
 
 #include "suite/core/servers/database.h"
+#include "suite/core/servers/database_intern.h"
 #include "suite/core/servers/interfaces.h"
 #include "suite/core/servers/importserver.h"
 #include "suite/core/servers/stammdaten.h"
@@ -229,6 +230,11 @@ TEST_F(StammdatenTest, AdminCommandsKeepClientsBranchesAndPartners)
                           QStringLiteral("Kaiser Elektro KG"), QStringLiteral("--iban"), QStringLiteral("DE02120300000000202051"),
                           QStringLiteral("--registergericht"), QStringLiteral("Amtsgericht Essen"), QStringLiteral("--logo"), logo});
     ASSERT_EQ(l.rc, 0) << l.Alles().toStdString();
+    // The first client of a new database can dun at once: a letter layout and the standard texts come along.
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("textbaustein"), QStringLiteral("kurztext IN ('Zahlungserinnerung', "
+                                                                                  "'1. Mahnung', '2. Mahnung')")),
+              3);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("drucklayout"), QStringLiteral("art = 'KMAHN'")), 1);
     l = admin({QStringLiteral("mandant"), QStringLiteral("add"), QStringLiteral("4"), QStringLiteral("--name"), QStringLiteral("X"),
                QStringLiteral("--iban"), QStringLiteral("DE02120300000000202052")});
     EXPECT_EQ(l.rc, 1);
@@ -268,4 +274,11 @@ TEST_F(StammdatenTest, AdminCommandsKeepClientsBranchesAndPartners)
     EXPECT_EQ(admin({QStringLiteral("mandant"), QStringLiteral("remove"), QStringLiteral("3")}).rc, 0);
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("mandant")), 0);
     EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("logo"), QStringLiteral("name LIKE 'MANDANT3%'")), 2);
+    // Texts the clerk changed or removed are never put back by a later client.
+    TSqlAbfrage(QStringLiteral("DELETE FROM textbaustein WHERE kurztext = '2. Mahnung'")).Exec();
+    ASSERT_EQ(admin({QStringLiteral("mandant"), QStringLiteral("add"), QStringLiteral("5"), QStringLiteral("--name"),
+                     QStringLiteral("Zweite GmbH")})
+                  .rc,
+              0);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("textbaustein"), QStringLiteral("art = 'BRIEF'")), 2);
 }

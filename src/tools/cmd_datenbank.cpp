@@ -5,6 +5,7 @@
 #include "suite/core/servers/verwaltung.h"
 
 #include <QFileInfo>
+#include <QSysInfo>
 
 namespace admin {
 namespace {
@@ -68,6 +69,11 @@ int befehlInit(const TAdminAufruf& a)
     const bool neu = Verwaltung_BenutzerAnlegen(geladen.Benutzer, QString(), {202, 203});
     err() << QStringLiteral("Benutzer %1 %2 (Rechte 202, 203).\n")
                  .arg(geladen.Benutzer, neu ? QStringLiteral("angelegt") : QStringLiteral("vorhanden"));
+    // ... on this workstation, which the program looks up in the computer table at start.
+    const QString rechnerName = QSysInfo::machineHostName().isEmpty() ? QStringLiteral("Arbeitsplatz %1").arg(geladen.Rechner)
+                                                                      : QSysInfo::machineHostName();
+    if (Verwaltung_RechnerAnlegenFallsNeu(geladen.Rechner, rechnerName))
+        err() << QStringLiteral("Rechner %1 \"%2\" eingetragen.\n").arg(geladen.Rechner).arg(rechnerName);
     if (Verwaltung_MandantenAnzahl() == 0)
         err() << QStringLiteral("Noch ist kein Mandant angelegt: mahnwesen-admin mandant add --help\n");
     return kOk;

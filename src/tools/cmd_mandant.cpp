@@ -64,6 +64,8 @@ int mandantAdd(const TAdminAufruf& a)
     // The first client of a database of one's own also needs a letter to dun with.
     if (Verwaltung_StandardLayoutSicherstellen(TSuiteDatenbank::RechnerNr()))
         err() << QStringLiteral("Drucklayout \"Mahnung Standard\" (KMAHN, mahnung.html) eingetragen.\n");
+    if (const int n = Verwaltung_StandardTextbausteineSicherstellen(TSuiteDatenbank::RechnerNr()))
+        err() << QStringLiteral("%1 Textbausteine für die Mahnstufen eingetragen (Zahlungserinnerung, 1. und 2. Mahnung).\n").arg(n);
     return kOk;
 }
 

@@ -627,52 +627,6 @@ void postenAnlegen(TSchreiber& w, TZufall& z, const TDemoFirma& f, const TMandan
     }
 }
 
-struct TText {
-    const char* kurz;
-    const char* text;
-};
-// One per dunning level: reminder, first and second dunning.
-const TText kTexte[] = {
-    {"Zahlungserinnerung",
-     "#Anrede\n\n"
-     "bei der Durchsicht unserer Buchhaltung haben wir am #Heute festgestellt, dass die nachstehend "
-     "aufgeführten Rechnungen noch nicht ausgeglichen sind. Bis zum #Berücksichtigt eingegangene Zahlungen "
-     "wurden dabei berücksichtigt.\n\n"
-     "Sicherlich handelt es sich um ein Versehen. Wir bitten Sie, den offenen Betrag von #Gesamtbetrag bis zum "
-     "#Zahlungsziel auf unser Konto zu überweisen. Sollten Sie die Zahlung inzwischen veranlasst haben, "
-     "betrachten Sie dieses Schreiben bitte als gegenstandslos.\n\n"
-     "Mit freundlichen Grüßen"},
-    {"1. Mahnung",
-     "#Anrede\n\n"
-     "leider konnten wir bis heute, dem #Heute, für die unten aufgeführten Rechnungen keinen Zahlungseingang "
-     "feststellen, obwohl wir Sie bereits an die Zahlung erinnert haben. Bis zum #Berücksichtigt eingegangene "
-     "Zahlungen wurden berücksichtigt.\n\n"
-     "Bitte überweisen Sie den fälligen Betrag von #Gesamtbetrag einschließlich der Mahngebühren bis zum "
-     "#Zahlungsziel. Falls es Gründe gibt, die einer Zahlung entgegenstehen, setzen Sie sich bitte umgehend "
-     "mit uns in Verbindung.\n\n"
-     "Mit freundlichen Grüßen"},
-    {"2. Mahnung",
-     "#Anrede\n\n"
-     "trotz unserer Zahlungserinnerung und unserer ersten Mahnung sind die unten aufgeführten Beträge bis "
-     "zum #Heute nicht bei uns eingegangen. Zahlungen, die uns bis zum #Berücksichtigt erreicht haben, "
-     "wurden berücksichtigt.\n\n"
-     "Wir fordern Sie hiermit letztmalig auf, den Gesamtbetrag von #Gesamtbetrag einschließlich Mahngebühren "
-     "und Verzugszinsen bis zum #Zahlungsziel zu begleichen. Sollte die Zahlung nicht fristgerecht eingehen, "
-     "sehen wir uns gezwungen, ohne weitere Ankündigung gerichtliche Schritte einzuleiten.\n\n"
-     "Mit freundlichen Grüßen"},
-};
-
-void textbausteineAnlegen()
-{
-    const auto& texte = kTexte;
-    TSchluesselBlock ids(QStringLiteral("TEXTBAUSTEIN"), int(std::size(texte)));
-    TSqlAbfrage ins(QStringLiteral("INSERT INTO textbaustein (rnr, lnr, kurztext, kurztext_norm, text) VALUES (?, ?, ?, ?, ?)"));
-    for (const TText& t : texte) {
-        const TIntPair id = ids.Naechster();
-        ins.Bind({id.RNr, id.LNr, txt(t.kurz), qel_TextNorm(txt(t.kurz)), txt(t.text)}).Exec();
-    }
-}
-
 // The levels the generated items carry are booked as real dunnings, level by level, through the dunning
 // server, so every level has its history, numbers and letters. Dates lie between the term and today.
 void mahnungenBuchen(const TIntPair& mandant, int heute)
@@ -728,7 +682,7 @@ void mahnungenBuchen(const TIntPair& mandant, int heute)
                 b.OrgeNr = g.orge;
                 b.Mahnungsdatum = datum + 0.4;
                 b.Beruecksichtigt = datum - 1;
-                b.MahnungsText = txt(kTexte[stufe - 1].text);
+                b.MahnungsText = Verwaltung_StandardBrieftext(stufe - 1);
                 belege.push_back(b);
                 i = int(belege.size()) - 1;
                 belegJe.insert(schluessel, i);
@@ -792,7 +746,7 @@ void DemoDaten_Erzeugen(const TDemoOptionen& opt)
         postenAnlegen(w, z, kBenchmarkFirma, m, opt.GrossMandantOP, heute, true);
     }
 
-    textbausteineAnlegen();
+    Verwaltung_StandardTextbausteineSicherstellen(1);
     Verwaltung_LayoutRegistrieren(QStringLiteral("KMAHN"), QStringLiteral("Mahnung Standard"), QStringLiteral("mahnung.html"),
                                   Verwaltung_StandardLayoutEinstellungen(QStringLiteral("FIRMA1")), true, 1);
     QStringList ohneLogo = Verwaltung_StandardLayoutEinstellungen(QString());

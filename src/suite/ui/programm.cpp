@@ -100,7 +100,8 @@ TRVRInfoUmfang TRVRTab::GetRNrUmfang(int rechnerNr)
     const bool gefunden = server->Rechner_Lesen(rechnerNr, info.Bezeichnung, info.Filiale);
     Glob_WWSServerFactoryClass().SystemServer_Freigeben(server);
     if (!gefunden)
-        throw EQELError(QStringLiteral("Der Rechner %1 ist in der Rechnertabelle der Suite nicht eingetragen.")
+        throw EQELError(QStringLiteral("Der Rechner %1 ist in der Rechnertabelle der Suite nicht eingetragen. "
+                                           "Eintragen mit: mahnwesen-admin rechner add %1 NAME")
                             .arg(rechnerNr));
     return info;
 }

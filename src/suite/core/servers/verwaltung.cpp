@@ -3,6 +3,8 @@
 #include "database_intern.h"
 #include "wertpruefung.h"
 
+#include <iterator>
+
 bool Verwaltung_BenutzerAnlegen(const QString& name, const QString& vollname, const QVector<int>& rechte)
 {
     const QString n = qel_TextPruefen(QStringLiteral("Benutzername"), name.trimmed(), 80);
@@ -47,6 +49,18 @@ bool Verwaltung_RechnerEintragen(int rechnerNr, const QString& bezeichnung, int 
             .Exec();
     t.Commit();
     return neu;
+}
+
+bool Verwaltung_RechnerAnlegenFallsNeu(int rechnerNr, const QString& bezeichnung)
+{
+    TTransaktion t;
+    TSqlAbfrage q(QStringLiteral("SELECT 1 FROM rechner WHERE rechner_nr = ?"));
+    q.Bind({rechnerNr}).Exec();
+    if (q.Next())
+        return false;
+    Verwaltung_RechnerEintragen(rechnerNr, bezeichnung, 0);
+    t.Commit();
+    return true;
 }
 
 TIntPair Verwaltung_LayoutRegistrieren(const QString& art, const QString& bezeichnung, const QString& berichtsdatei,
@@ -112,6 +126,71 @@ QStringList Verwaltung_StandardLayoutEinstellungen(const QString& logoName)
         QStringLiteral("LinkerRand=25"),
         QStringLiteral("UntererRand=20"),
     };
+}
+
+namespace {
+
+struct TText {
+    const char* kurz;
+    const char* text;
+};
+// The letter texts a new database starts with, one per dunning level: reminder, first and second dunning.
+const TText kTexte[] = {
+    {"Zahlungserinnerung",
+     "#Anrede\n\n"
+     "bei der Durchsicht unserer Buchhaltung haben wir am #Heute festgestellt, dass die nachstehend "
+     "aufgeführten Rechnungen noch nicht ausgeglichen sind. Bis zum #Berücksichtigt eingegangene Zahlungen "
+     "wurden dabei berücksichtigt.\n\n"
+     "Sicherlich handelt es sich um ein Versehen. Wir bitten Sie, den offenen Betrag von #Gesamtbetrag bis zum "
+     "#Zahlungsziel auf unser Konto zu überweisen. Sollten Sie die Zahlung inzwischen veranlasst haben, "
+     "betrachten Sie dieses Schreiben bitte als gegenstandslos.\n\n"
+     "Mit freundlichen Grüßen"},
+    {"1. Mahnung",
+     "#Anrede\n\n"
+     "leider konnten wir bis heute, dem #Heute, für die unten aufgeführten Rechnungen keinen Zahlungseingang "
+     "feststellen, obwohl wir Sie bereits an die Zahlung erinnert haben. Bis zum #Berücksichtigt eingegangene "
+     "Zahlungen wurden berücksichtigt.\n\n"
+     "Bitte überweisen Sie den fälligen Betrag von #Gesamtbetrag einschließlich der Mahngebühren bis zum "
+     "#Zahlungsziel. Falls es Gründe gibt, die einer Zahlung entgegenstehen, setzen Sie sich bitte umgehend "
+     "mit uns in Verbindung.\n\n"
+     "Mit freundlichen Grüßen"},
+    {"2. Mahnung",
+     "#Anrede\n\n"
+     "trotz unserer Zahlungserinnerung und unserer ersten Mahnung sind die unten aufgeführten Beträge bis "
+     "zum #Heute nicht bei uns eingegangen. Zahlungen, die uns bis zum #Berücksichtigt erreicht haben, "
+     "wurden berücksichtigt.\n\n"
+     "Wir fordern Sie hiermit letztmalig auf, den Gesamtbetrag von #Gesamtbetrag einschließlich Mahngebühren "
+     "und Verzugszinsen bis zum #Zahlungsziel zu begleichen. Sollte die Zahlung nicht fristgerecht eingehen, "
+     "sehen wir uns gezwungen, ohne weitere Ankündigung gerichtliche Schritte einzuleiten.\n\n"
+     "Mit freundlichen Grüßen"},
+};
+
+}  // namespace
+
+QString Verwaltung_StandardBrieftext(int nr)
+{
+    if (nr < 0 || nr >= int(std::size(kTexte)))
+        throw EQELError(QStringLiteral("Einen Standardtext Nr. %1 gibt es nicht.").arg(nr));
+    return QString::fromUtf8(kTexte[nr].text);
+}
+
+int Verwaltung_StandardTextbausteineSicherstellen(int rechnerNr)
+{
+    TTransaktion t;
+    TSqlAbfrage q(QStringLiteral("SELECT 1 FROM textbaustein WHERE art = 'BRIEF'"));
+    q.Exec();
+    if (q.Next())
+        return 0;
+    const int anzahl = int(std::size(kTexte));
+    TIntPair id = qel_NeueSchluessel(QStringLiteral("TEXTBAUSTEIN"), rechnerNr, anzahl);
+    TSqlAbfrage ins(QStringLiteral("INSERT INTO textbaustein (rnr, lnr, kurztext, kurztext_norm, text) VALUES (?, ?, ?, ?, ?)"));
+    for (const TText& tx : kTexte) {
+        const QString kurz = QString::fromUtf8(tx.kurz);
+        ins.Bind({id.RNr, id.LNr, kurz, qel_TextNorm(kurz), QString::fromUtf8(tx.text)}).Exec();
+        ++id.LNr;
+    }
+    t.Commit();
+    return anzahl;
 }
 
 bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr)
