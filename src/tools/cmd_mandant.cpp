@@ -61,8 +61,9 @@ int mandantAdd(const TAdminAufruf& a)
     mandantUebernehmen(z, m);
     Stammdaten_MandantAnlegen(m);
     err() << QStringLiteral("Mandant %1 \"%2\" angelegt.\n").arg(m.Nr).arg(m.Org.Name1.trimmed());
-    // The first client of a database of one's own also needs a letter to dun with.
-    if (Verwaltung_StandardLayoutSicherstellen(TSuiteDatenbank::RechnerNr()))
+    // The first client of a database of one's own also needs a letter to dun with. Letters of a client
+    // without branches take their logo from the layout, so the layout names the client's logo.
+    if (Verwaltung_StandardLayoutSicherstellen(TSuiteDatenbank::RechnerNr(), m.Org.LogoName.trimmed()))
         err() << QStringLiteral("Drucklayout \"Mahnung Standard\" (KMAHN, mahnung.html) eingetragen.\n");
     if (const int n = Verwaltung_StandardTextbausteineSicherstellen(TSuiteDatenbank::RechnerNr()))
         err() << QStringLiteral("%1 Textbausteine für die Mahnstufen eingetragen (Zahlungserinnerung, 1. und 2. Mahnung).\n").arg(n);

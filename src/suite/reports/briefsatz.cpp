@@ -1,5 +1,6 @@
 #include "briefsatz.h"
 
+#include "suite/core/servers/stammdaten.h"
 #include "suite/ui/info.h"
 #include "suite/ui/programm.h"
 
@@ -225,7 +226,7 @@ mu::data anschriftDaten(const TAnschrift& a)
     d.set("email", txt(a.Email));
     d.set("internet", txt(a.Internet));
     d.set("bank", txt(a.Bank));
-    d.set("iban", txt(a.Iban));
+    d.set("iban", txt(Stammdaten_IbanGruppiert(a.Iban)));
     d.set("bic", txt(a.Bic));
     d.set("ustid", txt(a.UstId));
     d.set("steuernummer", txt(a.Steuernummer));

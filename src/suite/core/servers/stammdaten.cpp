@@ -396,6 +396,16 @@ bool Stammdaten_IbanGueltig(const QString& iban, QString* normal)
     return true;
 }
 
+QString Stammdaten_IbanGruppiert(const QString& iban)
+{
+    QString n = iban;
+    n.remove(QLatin1Char(' '));
+    QString g;
+    for (int i = 0; i < n.size(); i += 4)
+        g += (i ? QStringLiteral(" ") : QString()) + n.mid(i, 4);
+    return g;
+}
+
 QVector<TFeldFehler> Stammdaten_OrgPruefen(const TOrgStamm& o)
 {
     QVector<TFeldFehler> f;

@@ -62,6 +62,8 @@ QVector<TFeldFehler> Stammdaten_OrgPruefen(const TOrgStamm& o);
 QVector<TFeldFehler> Stammdaten_PartnerPruefen(const TPartnerStamm& p);
 // The IBAN without blanks in capitals; false when its form or its check digits are wrong.
 bool Stammdaten_IbanGueltig(const QString& iban, QString* normal = nullptr);
+// An IBAN as printed on letters: in groups of four characters.
+QString Stammdaten_IbanGruppiert(const QString& iban);
 // Text fit for a field: no control characters and at most maxLaenge characters; empty when fine.
 QString Stammdaten_TextFehler(const QString& text, int maxLaenge);
 

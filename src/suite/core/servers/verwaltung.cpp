@@ -193,7 +193,7 @@ int Verwaltung_StandardTextbausteineSicherstellen(int rechnerNr)
     return anzahl;
 }
 
-bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr)
+bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr, const QString& logoName)
 {
     TTransaktion t;
     TSqlAbfrage q(QStringLiteral("SELECT 1 FROM drucklayout WHERE art = 'KMAHN'"));
@@ -201,7 +201,7 @@ bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr)
     if (q.Next())
         return false;
     Verwaltung_LayoutRegistrieren(QStringLiteral("KMAHN"), QStringLiteral("Mahnung Standard"), QStringLiteral("mahnung.html"),
-                                  Verwaltung_StandardLayoutEinstellungen(QString()), true, rechnerNr);
+                                  Verwaltung_StandardLayoutEinstellungen(logoName), true, rechnerNr);
     t.Commit();
     return true;
 }

@@ -24,7 +24,7 @@ int Verwaltung_MandantenAnzahl();
 QStringList Verwaltung_StandardLayoutEinstellungen(const QString& logoName);
 // Registers the shipped dunning letter as the standard layout of kind KMAHN unless the database has
 // one of that kind already. True when it was registered.
-bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr);
+bool Verwaltung_StandardLayoutSicherstellen(int rechnerNr, const QString& logoName = QString());
 // The standard letter texts (reminder, first and second dunning) unless the database has letter texts
 // already; returns how many were entered.
 int Verwaltung_StandardTextbausteineSicherstellen(int rechnerNr);
