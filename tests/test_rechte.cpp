@@ -8,12 +8,14 @@
 #include "suite/core/servers/verwaltung.h"
 #include "suite/core/servers/wertpruefung.h"
 #include "suite/ui/programm.h"
+#include "support/admin.h"
 #include "support/temp_suite.h"
 #include "support/testdaten.h"
 #include "support/umgebung.h"
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -249,3 +251,63 @@ TEST_F(Rechte, UsersAreListedWithTheirRightsAndCanLoseThem)
 }
 
 }  // namespace
+
+// init on PostgreSQL gives the signed-in user a login role in the clerks' group, so the program starts
+// for them; a database user that may not create roles is refused with the reason, and no role appears.
+TEST(RechteInit, InitGivesTheSignedInUserARoleOrSaysWhyNot)
+{
+    QEL_NUR_POSTGRES();
+    QTemporaryDir dir;
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString eva = QStringLiteral("eva_") + pid, otto = QStringLiteral("otto_") + pid,
+                  schwach = QStringLiteral("ohne_rollen_") + pid;
+    const TSuiteKonfiguration erste = TTempSuite::PostgresKonfiguration(QStringLiteral("qel_init_") + pid);
+    const TSuiteKonfiguration zweite = TTempSuite::PostgresKonfiguration(QStringLiteral("qel_init2_") + pid);
+    TSuiteDatenbank::PostgresDatenbankLoeschen(erste);
+    TSuiteDatenbank::PostgresDatenbankLoeschen(zweite);
+    const QByteArray angemeldet = qgetenv("QEL_SUITE_TEST_BENUTZER");
+    auto init = [&](const TSuiteKonfiguration& k, const QString& als, const QString& dbBenutzer) {
+        qputenv("QEL_SUITE_TEST_BENUTZER", als.toUtf8());
+        const TAdminLauf l = Admin_Aufrufen({QStringLiteral("--config"), dir.filePath(als + QStringLiteral(".ini")),
+                                             QStringLiteral("init"), QStringLiteral("--treiber"), QStringLiteral("QPSQL"),
+                                             QStringLiteral("--db"), k.Datenbank, QStringLiteral("--host"), k.Host,
+                                             QStringLiteral("--port"), QString::number(k.Port), QStringLiteral("--dbbenutzer"),
+                                             dbBenutzer});
+        qputenv("QEL_SUITE_TEST_BENUTZER", angemeldet);
+        return l;
+    };
+    auto anmelderollen = [](const QString& name) {
+        return TTempSuite::Wert(QStringLiteral("SELECT COUNT(*) FROM pg_roles WHERE rolname = ? AND rolcanlogin"), {name}).toInt();
+    };
+
+    const TAdminLauf l = init(erste, eva, erste.DbBenutzer);
+    ASSERT_EQ(l.rc, 0) << l.Alles().toStdString();
+    EXPECT_TRUE(l.fehler.contains(QStringLiteral("Datenbankrolle „%1“ angelegt").arg(eva))) << l.fehler.toStdString();
+    // The clerk logs in with the new role and may work with the module.
+    TSuiteKonfiguration alsEva = erste;
+    alsEva.DbBenutzer = eva;
+    TSuiteDatenbank::Oeffnen(alsEva);
+    EXPECT_EQ(Rechte_DatenbankRolle(), eva);
+    EXPECT_EQ(Rechte_Verweigerung(eva, CQEL_Mahnwesen_Rechte), QString());
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("offener_posten")), 0);
+    TSuiteDatenbank::Schliessen();
+    const TAdminLauf nochmal = init(erste, eva, erste.DbBenutzer);
+    EXPECT_EQ(nochmal.rc, 0) << nochmal.Alles().toStdString();
+    EXPECT_TRUE(nochmal.fehler.contains(QStringLiteral("Datenbankrolle „%1“ vorhanden").arg(eva))) << nochmal.fehler.toStdString();
+
+    // A database user that may create databases, but no roles.
+    TSuiteDatenbank::Oeffnen(erste);
+    QSqlQuery(qel_Verbindung()).exec(QStringLiteral("CREATE ROLE \"%1\" LOGIN CREATEDB").arg(schwach));
+    const TAdminLauf ohne = init(zweite, otto, schwach);
+    EXPECT_EQ(ohne.rc, 1) << ohne.Alles().toStdString();
+    EXPECT_TRUE(ohne.fehler.contains(QStringLiteral("Der Datenbankbenutzer „%1“ darf keine Datenbankrollen anlegen").arg(schwach)))
+        << ohne.fehler.toStdString();
+    EXPECT_EQ(anmelderollen(otto), 0);
+    EXPECT_EQ(anmelderollen(eva), 1);
+    // Roles belong to the whole server: they go once nothing is left that they own.
+    TSuiteDatenbank::PostgresDatenbankLoeschen(zweite);
+    for (const QString& r : {eva, schwach})
+        QSqlQuery(qel_Verbindung()).exec(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(r));
+    TSuiteDatenbank::Schliessen();
+    TSuiteDatenbank::PostgresDatenbankLoeschen(erste);
+}

@@ -2,6 +2,7 @@
 #include "befehl.h"
 
 #include "suite/core/servers/database.h"
+#include "suite/core/servers/rechte.h"
 #include "suite/core/servers/verwaltung.h"
 
 #include <QFileInfo>
@@ -40,7 +41,9 @@ int befehlInit(const TAdminAufruf& a)
         "Schreibt die Einstellungsdatei, legt die Datenbank an (oder bringt sie auf den aktuellen Stand),\n"
         "installiert die Briefvorlagen und trägt den angemeldeten Benutzer mit den Rechten 202 und 203 ein.\n"
         "Ein relativer Datenbankpfad gilt ab dem Ordner der Einstellungsdatei. Mit --treiber QPSQL wird\n"
-        "eine gemeinsame PostgreSQL-Datenbank benutzt; fehlt sie, wird sie über \"postgres\" angelegt."));
+        "eine gemeinsame PostgreSQL-Datenbank benutzt; fehlt sie, wird sie über \"postgres\" angelegt.\n"
+        "Der angemeldete Benutzer bekommt dort eine eigene Anmelderolle in der Gruppe der Sachbearbeiter;\n"
+        "dafür muss der Datenbankbenutzer Rollen anlegen dürfen."));
     z.Option({QStringLiteral("db")}, QStringLiteral("SQLite-Datei oder Name der PostgreSQL-Datenbank."), QStringLiteral("DATEI"));
     z.Option({QStringLiteral("rechner")}, QStringLiteral("Nummer dieses Arbeitsplatzes (1 bis 9999)."), QStringLiteral("N"));
     z.Option({QStringLiteral("treiber")}, QStringLiteral("QSQLITE (Vorgabe) oder QPSQL."), QStringLiteral("TREIBER"));
@@ -66,7 +69,16 @@ int befehlInit(const TAdminAufruf& a)
     Admin_DatenbankAnlegen(geladen);
     Admin_LayoutsInstallieren(geladen);
     // A fresh database starts: whoever set it up may use the dunning module.
-    const bool neu = Verwaltung_BenutzerAnlegen(geladen.Benutzer, QString(), {202, 203});
+    bool rolleNeu = false;
+    const bool neu = Rechte_AngemeldetenEinrichten(geladen.Benutzer, &rolleNeu);
+    if (geladen.Treiber == QLatin1String("QPSQL")) {
+        err() << QStringLiteral("Datenbankrolle „%1“ %2.\n")
+                     .arg(geladen.Benutzer, rolleNeu ? QStringLiteral("angelegt") : QStringLiteral("vorhanden"));
+        if (!geladen.DbBenutzer.isEmpty() && geladen.DbBenutzer != geladen.Benutzer)
+            err() << QStringLiteral("Hinweis: Mit dieser Einstellungsdatei meldet sich das Programm als „%1“ an. Für die "
+                                    "Arbeit als „%2“ lassen Sie Datenbank/Benutzer in der Einstellungsdatei weg.\n")
+                         .arg(geladen.DbBenutzer, geladen.Benutzer);
+    }
     err() << QStringLiteral("Benutzer %1 %2 (Rechte 202, 203).\n")
                  .arg(geladen.Benutzer, neu ? QStringLiteral("angelegt") : QStringLiteral("vorhanden"));
     // ... on this workstation, which the program looks up in the computer table at start.

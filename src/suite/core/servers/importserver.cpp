@@ -136,7 +136,8 @@ TDateTime heute() { return std::floor(qel_Now()); }
 
 QString betragText(qint64 cent)
 {
-    return QLocale(QLocale::German).toString(double(cent) / 100.0, 'f', 2);
+    static const QLocale deutsch(QLocale::German);  // once: a change line per imported item
+    return deutsch.toString(double(cent) / 100.0, 'f', 2);
 }
 
 // --- columns of the CSV files -----------------------------------------------------------------------

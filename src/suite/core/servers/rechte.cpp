@@ -194,6 +194,31 @@ bool Rechte_BenutzerAnlegen(const QString& name, const QString& vollname, const 
     return neu;
 }
 
+bool Rechte_AngemeldetenEinrichten(const QString& name, bool* rolleNeu)
+{
+    const QString n = namePruefen(name);
+    const QString sitzung = Rechte_DatenbankRolle();
+    *rolleNeu = false;
+    // SQLite, or the database's owner working as itself: no role to make.
+    if (sitzung.isEmpty() || sitzung == n)
+        return Verwaltung_BenutzerAnlegen(n, QString(), CQEL_Mahnwesen_Rechte);
+    // Role and membership made before by an administrator: only the rights are missing.
+    TSqlAbfrage mitglied(QStringLiteral("SELECT 1 FROM pg_auth_members a JOIN pg_roles g ON g.oid = a.roleid "
+                                        "JOIN pg_roles m ON m.oid = a.member WHERE g.rolname = ? AND m.rolname = ?"));
+    if (mitglied.Bind({gruppenRolle(), n}).Exec().Next())
+        return Verwaltung_BenutzerAnlegen(n, QString(), CQEL_Mahnwesen_Rechte);
+    TSqlAbfrage darf(QStringLiteral("SELECT rolsuper OR rolcreaterole FROM pg_roles WHERE rolname = session_user"));
+    darf.Exec();
+    if (!darf.Next() || !darf.Wert(0).toBool())
+        throw EQELError(QStringLiteral("Der Datenbankbenutzer „%1“ darf keine Datenbankrollen anlegen. Der angemeldete Benutzer "
+                                       "„%2“ braucht aber eine eigene Rolle, um mit dem Mahnwesen zu arbeiten. Bitte rufen Sie "
+                                       "init mit einem Datenbankbenutzer auf, der Rollen anlegen darf (--dbbenutzer), oder "
+                                       "lassen Sie die Rolle „%2“ vom Datenbankadministrator anlegen.")
+                            .arg(sitzung, n));
+    *rolleNeu = !rolleVorhanden(n);
+    return Rechte_BenutzerAnlegen(n, QString(), CQEL_Mahnwesen_Rechte);
+}
+
 void Rechte_Entziehen(const QString& name, const QVector<int>& rechte)
 {
     const QString n = namePruefen(name);

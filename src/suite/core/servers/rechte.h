@@ -39,6 +39,11 @@ struct TRechteBenutzer {
 // password, if one is given) in the clerks' group. True when the user was new.
 bool Rechte_BenutzerAnlegen(const QString& name, const QString& vollname, const QVector<int>& rechte,
                             const QString& passwort = QString());
+// init: the signed-in user gets the module's rights and, on PostgreSQL, a login role of their own in
+// the clerks' group, so that the program starts for them. The role running it must be allowed to
+// create roles, unless it is that user itself; otherwise EQELError says so and nothing is changed.
+// True when the user was new; *rolleNeu tells whether a database role was created.
+bool Rechte_AngemeldetenEinrichten(const QString& name, bool* rolleNeu);
 // Takes rights away; without rights given, all of them.
 void Rechte_Entziehen(const QString& name, const QVector<int>& rechte);
 // Removes the user from the suite; on PostgreSQL the role leaves the clerks' group (the role itself
