@@ -80,11 +80,8 @@ public:
     }
 
 private:
-    QString feld(const QString& name) const
-    {
-        const int i = m_pos.value(name, -1);
-        return i < 0 ? QString() : m_z.Felder.value(i).trimmed();
-    }
+    QString feld(int i) const { return i < 0 ? QString() : m_z.Felder.value(i).trimmed(); }
+    QString feld(const QString& name) const { return feld(m_pos.value(name, -1)); }
     void fehler(const QString& spalte, const QString& grund)
     {
         m_ok = false;
@@ -204,21 +201,26 @@ private:
         if (!pflichtSpalten({umsatz, sh, konto, gegen, datum, beleg}))
             return;
         const QString zeitraum = m_von.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('-') + m_bis.toString(QStringLiteral("yyyyMMdd"));
+        // Positions looked up once: a batch has hundreds of thousands of lines.
+        auto pos = [&](const QString& name) { return m_pos.value(SpaltenNorm(name), -1); };
+        const int iUmsatz = pos(umsatz), iSh = pos(sh), iKonto = pos(konto), iGegen = pos(gegen), iDatum = pos(datum),
+                  iBeleg = pos(beleg), iFaellig = pos(QStringLiteral("faelligkeit")), iText = pos(QStringLiteral("buchungstext")),
+                  iKost = pos(QStringLiteral("kost1kostenstelle")), iWkz = pos(QStringLiteral("wkzumsatz"));
         qint64 ohneDebitor = 0;
         while (zeileLesen()) {
             TPostenZeile p;
             p.Datei = m_datei;
             p.Zeile = m_z.Nr;
-            const QString kz = feld(SpaltenNorm(sh)).toUpper();
+            const QString kz = feld(iSh).toUpper();
             if (kz != QLatin1String("S") && kz != QLatin1String("H"))
-                fehler(sh, QStringLiteral("\"%1\" ist weder S noch H").arg(feld(SpaltenNorm(sh))));
+                fehler(sh, QStringLiteral("\"%1\" ist weder S noch H").arg(feld(iSh)));
             bool ok1 = false, ok2 = false;
-            const qint64 k = feld(SpaltenNorm(konto)).toLongLong(&ok1);
-            const qint64 g = feld(SpaltenNorm(gegen)).toLongLong(&ok2);
+            const qint64 k = feld(iKonto).toLongLong(&ok1);
+            const qint64 g = feld(iGegen).toLongLong(&ok2);
             if (!ok1)
-                fehler(konto, QStringLiteral("\"%1\" ist keine Kontonummer").arg(feld(SpaltenNorm(konto))));
+                fehler(konto, QStringLiteral("\"%1\" ist keine Kontonummer").arg(feld(iKonto)));
             if (!ok2)
-                fehler(gegen, QStringLiteral("\"%1\" ist keine Kontonummer").arg(feld(SpaltenNorm(gegen))));
+                fehler(gegen, QStringLiteral("\"%1\" ist keine Kontonummer").arg(feld(iGegen)));
             if (!m_ok)
                 continue;
             // The side as the debtor sees it: the flag belongs to "Konto".
@@ -240,15 +242,15 @@ private:
             if (!m_lauf.Partner(p.PartnerNr))
                 fehler(debitor == k ? konto : gegen,
                        QStringLiteral("den Debitor %1 gibt es beim Mandanten nicht (Debitoren/Kreditoren zuerst einlesen)").arg(debitor));
-            if (const QString f = BetragLesen(feld(SpaltenNorm(umsatz)), p.BetragCent); !f.isEmpty())
+            if (const QString f = BetragLesen(feld(iUmsatz), p.BetragCent); !f.isEmpty())
                 fehler(umsatz, f);
-            belegdatum(feld(SpaltenNorm(datum)), p.Datum);
-            p.Beleg = feld(SpaltenNorm(beleg));
+            belegdatum(feld(iDatum), p.Datum);
+            p.Beleg = feld(iBeleg);
             if (p.Beleg.isEmpty())
                 fehler(beleg, QStringLiteral("fehlt: ohne Rechnungsnummer gehört die Buchung zu keinem Posten"));
             else if (const QString f = Stammdaten_TextFehler(p.Beleg, 36); !f.isEmpty())
                 fehler(beleg, f);
-            const QString faellig = feld(QStringLiteral("faelligkeit"));
+            const QString faellig = feld(iFaellig);
             if (!faellig.isEmpty()) {
                 const QDate d = QDate::fromString(faellig.rightJustified(8, QLatin1Char('0')), QStringLiteral("ddMMyyyy"));
                 if (!d.isValid())
@@ -256,10 +258,10 @@ private:
                 else
                     p.Faellig = qel_EncodeDate(d.year(), d.month(), d.day());
             }
-            p.Kommentar = feld(QStringLiteral("buchungstext")).left(200);
+            p.Kommentar = feld(iText).left(200);
             p.Konto = soll ? QString::number(anderes) : QString();
-            p.Kostenstelle = feld(QStringLiteral("kost1kostenstelle")).left(20);
-            const QString wkz = feld(QStringLiteral("wkzumsatz")).toUpper();
+            p.Kostenstelle = feld(iKost).left(20);
+            const QString wkz = feld(iWkz).toUpper();
             if (!wkz.isEmpty())
                 p.Waehrung = wkz.left(3);
             if (p.Datum > 0) {
@@ -270,7 +272,7 @@ private:
                 if (const QString f = Stammdaten_TextFehler(*t, 200); !f.isEmpty())
                     fehler(QStringLiteral("Buchungstext"), f);
             if (m_ok)
-                m_lauf.Stagen(p);
+                m_lauf.Stagen(std::move(p));
         }
         if (ohneDebitor > 0)
             m_lauf.Hinweis(QStringLiteral("%1: %2 Buchungen ohne Debitorenkonto betreffen keinen offenen Posten und wurden "

@@ -65,7 +65,7 @@ public:
     const QString& DateiName(int datei) const { return m_dateien.at(datei); }
 
     // Item lines wait in memory up to Optionen.ZeilenImSpeicher, beyond that all of them in a table.
-    void Stagen(const TPostenZeile& z);
+    void Stagen(TPostenZeile z);
     // Matches the staged lines (of one file, or of all CSV files when datei < 0) with the stored
     // items and writes what changed. zeitraum: the DATEV period whose share the lines are.
     void Zusammenfuehren(int datei, const QString& zeitraum);
@@ -111,7 +111,8 @@ private:
         qint64 soll, haben;
     };
     std::vector<TAnteil> m_anteile;  // DATEV shares of the slice, written after it
-    std::unique_ptr<TStapelSchreiber> m_neueOrgs, m_neueKontakte, m_neuePartner;
+    std::unique_ptr<TStapelSchreiber> m_neueOrgs, m_neueKontakte, m_neuePartner, m_neueAnteile;
+    std::unique_ptr<TStapelAbfrage> m_anteileLoeschen;
     TSchluesselVorrat m_postenSchluessel{QStringLiteral("TRANSAKTION")};
     TSchluesselVorrat m_orgSchluessel{QStringLiteral("ORGANISATION")};
     TSchluesselVorrat m_kontaktSchluessel{QStringLiteral("MITARBEITER")};

@@ -318,7 +318,7 @@ public:
             p.Periode = d.year() * 100 + d.month();
         }
         if (m_ok)
-            m_lauf.Stagen(p);
+            m_lauf.Stagen(std::move(p));
     }
 
 private:
@@ -496,11 +496,11 @@ void TImportLauf::Fehler(int datei, qint64 zeile, const QString& spalte, const Q
         Ergebnis.Fehler.append({QFileInfo(m_dateien.value(datei)).fileName(), zeile, spalte, grund});
 }
 
-void TImportLauf::Stagen(const TPostenZeile& z)
+void TImportLauf::Stagen(TPostenZeile z)
 {
     if (m_ausgelagert)
         return inTabelle(z);
-    m_zeilen.push_back(z);
+    m_zeilen.push_back(std::move(z));
     if (qint64(m_zeilen.size()) > Optionen.ZeilenImSpeicher)
         auslagern();
 }
@@ -852,11 +852,17 @@ void TImportLauf::anteileSchreiben()
 {
     if (m_anteile.empty())
         return;
-    TStapelAbfrage loeschen([](int n) {
-        return QStringLiteral("DELETE FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? AND zeitraum = ? "
-                              "AND beleg IN (%1)")
-            .arg(platzhalterListe(n));
-    });
+    // Kept for the run: every slice of a batch writes its shares.
+    if (!m_anteileLoeschen) {
+        m_anteileLoeschen = std::make_unique<TStapelAbfrage>([](int n) {
+            return QStringLiteral("DELETE FROM import_anteil WHERE mandant_rnr = ? AND mandant_lnr = ? AND zeitraum = ? "
+                                  "AND beleg IN (%1)")
+                .arg(platzhalterListe(n));
+        });
+        m_neueAnteile = std::make_unique<TStapelSchreiber>(
+            QStringLiteral("import_anteil (mandant_rnr, mandant_lnr, beleg, zeitraum, soll_cent, haben_cent)"), 6);
+    }
+    TStapelAbfrage& loeschen = *m_anteileLoeschen;
     for (size_t i = 0; i < m_anteile.size(); i += kStapel) {
         const size_t n = std::min(m_anteile.size() - i, size_t(kStapel));
         TSqlAbfrage& q = loeschen.Fuer(int(n));
@@ -866,10 +872,9 @@ void TImportLauf::anteileSchreiben()
             q.Bind(m_anteile[j].beleg);
         q.Exec();
     }
-    TStapelSchreiber neu(QStringLiteral("import_anteil (mandant_rnr, mandant_lnr, beleg, zeitraum, soll_cent, haben_cent)"), 6);
     for (const TAnteil& a : m_anteile)
-        neu.Zeile({MandantId.RNr, MandantId.LNr, a.beleg, a.zeitraum, a.soll, a.haben});
-    neu.Schreiben();
+        m_neueAnteile->Zeile({MandantId.RNr, MandantId.LNr, a.beleg, a.zeitraum, a.soll, a.haben});
+    m_neueAnteile->Schreiben();
     m_anteile.clear();
 }
 

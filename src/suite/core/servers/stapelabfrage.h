@@ -4,6 +4,7 @@
 #include "database_intern.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -62,6 +63,7 @@ using TStapelAbfrage = TStapelAbfrageVon<TSqlAbfrage>;
 class TStapelSchreiber {
 public:
     TStapelSchreiber(const QString& tabelleUndSpalten, int spalten);
+    ~TStapelSchreiber();
     TStapelSchreiber(const TStapelSchreiber&) = delete;
     TStapelSchreiber& operator=(const TStapelSchreiber&) = delete;
     void Zeile(std::initializer_list<QVariant> werte)
@@ -81,24 +83,31 @@ private:
     int m_spalten;
     int m_zeilen = 0;
     QVariantList m_werte;
+    // SQLite: prepared once for the writer's life (which ends before the connection closes).
+    struct sqlite3* m_db = nullptr;
+    struct sqlite3_stmt* m_st = nullptr;
 };
 
-// Keys of one range for many new rows, drawn kStapel at a time on this workstation's number.
+// Keys of one range for many new rows, drawn in blocks on this workstation's number. The blocks grow
+// with the rows written (up to kGroesster): a large import draws few, a small one leaves few unused.
 class TSchluesselVorrat {
 public:
     explicit TSchluesselVorrat(QString bereich) : m_bereich(std::move(bereich)) {}
     TIntPair Naechster()
     {
         if (m_rest == 0) {
-            m_naechster = qel_NeueSchluessel(m_bereich, TSuiteDatenbank::RechnerNr(), kStapel);
-            m_rest = kStapel;
+            m_naechster = qel_NeueSchluessel(m_bereich, TSuiteDatenbank::RechnerNr(), m_block);
+            m_rest = m_block;
+            m_block = std::min(m_block * 2, kGroesster);
         }
         --m_rest;
         return TIntPair{m_naechster.RNr, m_naechster.LNr++};
     }
 
 private:
+    static constexpr int kGroesster = 10000;
     QString m_bereich;
     TIntPair m_naechster;
     int m_rest = 0;
+    int m_block = kStapel;
 };

@@ -56,6 +56,12 @@ TStapelSchreiber::TStapelSchreiber(const QString& tabelleUndSpalten, int spalten
 {
 }
 
+TStapelSchreiber::~TStapelSchreiber()
+{
+    if (m_st)
+        sqlite3_finalize(m_st);
+}
+
 void TStapelSchreiber::Schreiben()
 {
     if (m_zeilen == 0)
@@ -75,12 +81,18 @@ void TStapelSchreiber::sqliteSchreiben()
         throw EQELError(QStringLiteral("Die Datenbank der Suite ist nicht geöffnet."));
     const QString sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(m_tabelle, platzhalterListe(m_spalten));
     auto fehler = [&](int rc) { qel_SqliteFehler(db, rc, sql); };
-    // Prepared per batch and finalized at its end: an open statement would keep the connection from closing.
-    sqlite3_stmt* st = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr); rc != SQLITE_OK)
-        fehler(rc);
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> halter(st, sqlite3_finalize);
+    if (m_st && m_db != db) {
+        sqlite3_finalize(m_st);
+        m_st = nullptr;
+    }
+    if (!m_st) {
+        const QByteArray text = sql.toUtf8();
+        if (const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_st, nullptr); rc != SQLITE_OK)
+            fehler(rc);
+        m_db = db;
+    }
+    sqlite3_stmt* st = m_st;
+    sqlite3_reset(st);  // after a failed row
     for (int z = 0; z < m_zeilen; ++z) {
         for (int s = 0; s < m_spalten; ++s) {
             const QVariant& v = m_werte.at(z * m_spalten + s);
