@@ -1,5 +1,6 @@
 // Text blocks of the dunning editor: the block dialog, the server's table and the letter's placeholders.
 #include "editor_testbasis.h"
+#include "selektionsfrm.h"
 #include "suite/ui/dialogs/kopftextpopup.h"
 #include "suite/core/servers/database_intern.h"
 
@@ -277,6 +278,27 @@ TEST_F(Textbausteine, LetterPlaceholdersShowThePartnersValuesAndFoldBack)
     QTest::keyClicks(e->redtKopfText, QStringLiteral(" und Dank"));
     emit e->redtKopfText->Exit(e->redtKopfText);
     EXPECT_EQ(e->MahnungsText(), vorlage + QStringLiteral(" und Dank"));
+
+    // Booked and viewed again from the dunning list, the preview greets as the letter did.
+    umg.Recorder->Antworten = {mrNo};  // booked; not printed
+    e->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(e.get()));
+    QTest::keyClick(e.get(), Qt::Key_F5);
+    ASSERT_TRUE(e->Gebucht());
+    TfrmSelektion liste;
+    liste.SetSelectedMandant(mandant.Id);
+    liste.SetSelectedMandant_Bez(mandant.Name);
+    liste.show();
+    liste.btnSuchen->click();
+    ASSERT_NE(liste.vtMahnungen->GetFirst(), nullptr);
+    liste.vtMahnungen->SetSelected(liste.vtMahnungen->GetFirst(), true);
+    QString angezeigt;
+    umg.BeiModal<TfrmMahnungSchreiben>([&](TfrmMahnungSchreiben* v) {
+        angezeigt = v->redtKopfText->toPlainText();
+        return mrCancel;
+    });
+    liste.btnAnzeigen->click();
+    EXPECT_EQ(angezeigt, gefuellt + QStringLiteral(" und Dank"));
 
     // Several partners: each letter fills its own, the preview keeps the placeholders.
     e.reset();

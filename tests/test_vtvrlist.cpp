@@ -431,6 +431,51 @@ TEST_F(VTVRListTest, ColumnsCanBeHiddenAndSized)
     EXPECT_EQ(view.Columns().GetItem(ColDatum).GetWidth(), view.VorgabeBreite(ColDatum, 123));
 }
 
+// A list too narrow for its columns: one column gives way (never below its title), a symbol column
+// shows its text as a tool tip, and a cut text keeps the amount at its end.
+TEST_F(VTVRListTest, NarrowListGivesWayWithOneColumnAndKeepsAmountsWhole)
+{
+    bind();
+    view.resize(300, 200);
+    view.show();
+    for (int c : {ColName, ColSaldo, ColDatum, ColStufe})
+        view.Columns().GetItem(c).SetWidth(100);
+    view.SetColumnVisible(ColKey, false);
+    view.SetAusgleichSpalte(ColName);
+    view.SetSymbolSpalte(ColStufe, QIcon(), [](const QString& t) { return t == QLatin1String("3") ? QIcon() : QIcon(); });
+    view.UpdateColumnLayout(0, 0);
+    QHeaderView* h = view.header();
+    const int andere = h->sectionSize(ColSaldo) + h->sectionSize(ColDatum) + h->sectionSize(ColStufe);
+    EXPECT_EQ(h->sectionSize(ColName), std::max(view.viewport()->width() - andere, h->sectionSizeHint(ColName)));
+    // Wide enough again: back to its own width, not more.
+    view.resize(1200, 200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h->sectionSize(ColName), view.VorgabeBreite(ColName, 100));
+    // A width the clerk dragged stays.
+    h->resizeSection(ColName, 333);
+    view.resize(300, 200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h->sectionSize(ColName), 333);
+
+    const QModelIndex stufe = indexOf(view.GetFirst(), ColStufe);
+    EXPECT_TRUE(stufe.data(Qt::DisplayRole).toString().isEmpty());
+    EXPECT_EQ(stufe.data(Qt::ToolTipRole).toString(), QStringLiteral("2"));
+    EXPECT_TRUE(view.model()->headerData(ColStufe, Qt::Horizontal, Qt::DisplayRole).toString().isEmpty());
+
+    const QFontMetrics fm(view.font());
+    const QString lang = QStringLiteral("Zahlungserinnerung / Mahnung 1.052,04 EUR");
+    const int platz = fm.horizontalAdvance(QStringLiteral("Zahlungser… 1.052,04 EUR"));
+    const QString kurz = qel_TextGekuerzt(lang, fm, platz);
+    EXPECT_TRUE(kurz.startsWith(QStringLiteral("Zahlung"))) << kurz.toStdString();
+    EXPECT_TRUE(kurz.endsWith(QStringLiteral("… 1.052,04 EUR"))) << kurz.toStdString();
+    EXPECT_LE(fm.horizontalAdvance(kurz), platz);
+    // Too little room for any of the words: the amount alone.
+    EXPECT_EQ(qel_TextGekuerzt(lang, fm, fm.horizontalAdvance(QStringLiteral("1.052,04 EUR"))), QStringLiteral("1.052,04 EUR"));
+    // Texts that fit, and texts without an amount, are left to the style.
+    EXPECT_EQ(qel_TextGekuerzt(lang, fm, 2000), lang);
+    EXPECT_EQ(qel_TextGekuerzt(QStringLiteral("Winkler Kfz-Technik UG"), fm, 20), QStringLiteral("Winkler Kfz-Technik UG"));
+}
+
 TEST_F(VTVRListTest, SelectionDoubleClickAndChange)
 {
     bind();

@@ -184,13 +184,13 @@ void TfrmMahnungSchreiben::aufbauen()
     briefDaten->addWidget(edtBeruecksichtigt, 1, 1);
     briefDaten->addWidget(btnBeruecksichtigt, 1, 2);
     briefDaten->setRowStretch(2, 1);
+    briefDaten->setColumnStretch(3, 1);  // the room left over, between the dates and the sums
     for (QGridLayout* g : {postenWerte, briefDaten})
         g->setHorizontalSpacing(6);
     auto* werte = new QHBoxLayout;
+    werte->setSpacing(6);
     werte->addLayout(postenWerte);
-    werte->addSpacing(6);
-    werte->addLayout(briefDaten);
-    werte->addStretch(1);
+    werte->addLayout(briefDaten, 1);
     auto* summen = new QGridLayout;
     const QStringList titel{QStringLiteral("Summe der Forderungen"), QStringLiteral("Mahngebühren"),
                             QStringLiteral("Verzugszinsen"), QStringLiteral("Pauschalen"), QStringLiteral("Gesamt")};

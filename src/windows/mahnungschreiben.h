@@ -195,6 +195,9 @@ public:
         QString Anrede, Zahlungsziel, Gesamtbetrag;
     };
     TPlatzhalterWerte Platzhalter_Werte();
+    // The open item of a row: from the transfer table, or from a booked dunning's positions when they
+    // carry it (false otherwise).
+    bool Posten_Trio(TVirtualNode* zeile, TIntTrio& trio);
 
     // --- booking (mahnungschreiben_buchen.cpp)
     void actBuchenExecute();

@@ -71,25 +71,17 @@ bool TfrmMahnungSchreiben::MahnungsStruktur_fuellen()
         };
 
         const bool schreiben = FModus == CQEL_Mahnungen_Schreiben;
-        // The booked dunning's positions as the dunning server lists them carry their open items.
-        const int spalteLfdNr = FMahnungEditServer->PosSpalte_LfdNr();
-        const bool postenLesbar = !schreiben && FGewaehltePosten && FGewaehltePosten->GetColumnCount() > spalteLfdNr
-                                  && FGewaehltePosten->Column(spalteLfdNr).Name
-                                         == FMahnungEditServer->Positionen_Liste()->Column(spalteLfdNr).Name;
         TVTVRList* vt = vtGewaehltePosten;
         for (TVirtualNode* n = vt->GetFirst(); n; n = vt->GetNext(n)) {
             TQEL_Mahnung_Belegpositionen pos;
             Init_TQEL_Mahnung_Belegpositionen(pos);
             const TIntPair gep = schreiben ? qel_String2TIntPair(vt->GetCellValueAsString(n, FColGepNr)) : FSelectedGepNr;
-            if (schreiben) {
-                pos.RNr = int32_t(vt->GetCellValueAsInteger(n, FColRNr));
-                pos.TransNr = int32_t(vt->GetCellValueAsInteger(n, FColTransNr));
-                pos.LfdNr = int32_t(vt->GetCellValueAsInteger(n, FColLNr));
-            } else if (postenLesbar) {
-                // A reprint names the same contact person as the letter did: it comes from the item.
-                pos.RNr = int32_t(vt->GetCellValueAsInteger(n, FMahnungEditServer->PosSpalte_RNr()));
-                pos.TransNr = int32_t(vt->GetCellValueAsInteger(n, FMahnungEditServer->PosSpalte_TransNr()));
-                pos.LfdNr = int32_t(vt->GetCellValueAsInteger(n, FMahnungEditServer->PosSpalte_LfdNr()));
+            // A reprint names the same contact person as the letter did: it comes from the item.
+            TIntTrio trio;
+            if (Posten_Trio(n, trio)) {
+                pos.RNr = trio.RechnerNummer;
+                pos.TransNr = trio.TransaktionsNummer;
+                pos.LfdNr = trio.LfdNummer;
             }
             pos.ZahlbarBis = vt->GetCellValueAsDate(n, FColZahlbarbis);
             // After booking the list shows the new levels already.
@@ -163,4 +155,23 @@ void TfrmMahnungSchreiben::Gebucht_Anzeigen()
         for (TVirtualNode* k = vt->GetFirst(); k; k = vt->GetNext(k))
             vt->GetCellValue(k, FColMahnstufe) = TVRItem(vt->GetCellValueAsInteger(k, FColMahnstufe) + 1);
     });
+}
+
+bool TfrmMahnungSchreiben::Posten_Trio(TVirtualNode* zeile, TIntTrio& trio)
+{
+    TVTVRList* vt = vtGewaehltePosten;
+    if (FModus == CQEL_Mahnungen_Schreiben) {
+        trio = {int32_t(vt->GetCellValueAsInteger(zeile, FColRNr)), int32_t(vt->GetCellValueAsInteger(zeile, FColTransNr)),
+                int32_t(vt->GetCellValueAsInteger(zeile, FColLNr))};
+        return true;
+    }
+    // The booked dunning's positions as the dunning server lists them carry their open items.
+    IQEL_MahnungEditServer* s = FMahnungEditServer.get();
+    const int spalteLfdNr = s->PosSpalte_LfdNr();
+    if (!FGewaehltePosten || FGewaehltePosten->GetColumnCount() <= spalteLfdNr ||
+        FGewaehltePosten->Column(spalteLfdNr).Name != s->Positionen_Liste()->Column(spalteLfdNr).Name)
+        return false;
+    trio = {int32_t(vt->GetCellValueAsInteger(zeile, s->PosSpalte_RNr())),
+            int32_t(vt->GetCellValueAsInteger(zeile, s->PosSpalte_TransNr())), int32_t(vt->GetCellValueAsInteger(zeile, spalteLfdNr))};
+    return true;
 }

@@ -104,12 +104,11 @@ TfrmMahnungSchreiben::TPlatzhalterWerte TfrmMahnungSchreiben::Platzhalter_Werte(
         if (ziel > 0)
             w.Zahlungsziel = DateToStr(ziel);
         w.Gesamtbetrag = qel_FormatMoney(FGesamt) + QLatin1Char(' ') + QELProgramm().GetWaehrung();
-        // The debtor's contact person is the one named on the first item, as in the letter.
-        if (!schreiben)
+        // The debtor's contact person is the one named on the first item, as in the letter; a booked
+        // dunning's positions name their items too.
+        TIntTrio trio;
+        if (!Posten_Trio(erster, trio))
             return;
-        const TIntTrio trio{int32_t(vt->GetCellValueAsInteger(erster, FColRNr)),
-                            int32_t(vt->GetCellValueAsInteger(erster, FColTransNr)),
-                            int32_t(vt->GetCellValueAsInteger(erster, FColLNr))};
         const QString schluessel = QStringLiteral("%1/%2/%3").arg(trio.RechnerNummer).arg(trio.TransaktionsNummer).arg(trio.LfdNummer);
         if (schluessel != FAnredeFuer) {
             TKontaktperson k;

@@ -288,6 +288,18 @@ void TfrmSelektion::Mahnungen_Spalten_einstellen()
         spalten.GetItem(s->Spalte_MahnungsText()).SetWidth(300);
         spalten.GetItem(s->Spalte_M_Belegnummer()).SetWidth(100);
         spalten.GetItem(s->Spalte_M_Zusatz()).SetWidth(120);
+        // The window's width is fixed: the mail state is a symbol (its text the tool tip), and the
+        // partner's name gives way for the others, shown in full as a tool tip where it is cut.
+        vtMahnungen->SetSymbolSpalte(s->Spalte_M_Email(), QIcon(QStringLiteral(":/suite/icons/brief.svg")),
+                                     [](const QString& stand) {
+                                         if (stand.startsWith(QLatin1String("versendet")))
+                                             return QIcon(QStringLiteral(":/suite/icons/versendet.svg"));
+                                         if (!stand.isEmpty())
+                                             return QIcon(QStringLiteral(":/suite/icons/fehler.svg"));
+                                         return QIcon();
+                                     });
+        spalten.GetItem(s->Spalte_M_Email()).SetWidth(20);
+        vtMahnungen->SetAusgleichSpalte(s->Spalte_M_GepName());
         for (int spalte : {s->Spalte_MahnungsID(), s->Spalte_M_GepNr(), s->Spalte_M_OrgeNr(), s->Spalte_MahnungsText()})
             vtMahnungen->SetColumnVisible(spalte, false);
         vtMahnungen->SetColumnVisible(s->Spalte_M_GepName(), !FGepGewaehlt);

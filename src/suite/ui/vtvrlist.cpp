@@ -4,16 +4,20 @@
 #include "suite/core/servers/interfaces.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QBrush>
 #include <QCollator>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -40,10 +44,66 @@ double numericKey(const TVRItem& item, int dataType)
     }
 }
 
+// Room for the text of a cell of this width, as the style draws it.
+int textPlatz(const QStyleOptionViewItem& option)
+{
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    int platz = option.rect.width() - 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1);
+    if (option.features & QStyleOptionViewItem::HasDecoration)
+        platz -= option.decorationSize.width() + 4;
+    return platz;
+}
+
+}  // namespace
+
+QString qel_TextGekuerzt(const QString& text, const QFontMetrics& fm, int platz)
+{
+    if (platz <= 0 || fm.horizontalAdvance(text) <= platz)
+        return text;
+    static const QRegularExpression betrag(QStringLiteral("\\s(-?\\d{1,3}(?:\\.\\d{3})*,\\d{2}(?:\\s\\S{1,4})?)$"));
+    const QRegularExpressionMatch m = betrag.match(text);
+    if (!m.hasMatch())
+        return text;
+    const QString schluss = QLatin1Char(' ') + m.captured(1);
+    const int rest = platz - fm.horizontalAdvance(schluss);
+    if (rest < fm.horizontalAdvance(QStringLiteral("W…")))
+        return m.captured(1);
+    return fm.elidedText(text.left(m.capturedStart(1)).trimmed(), Qt::ElideRight, rest) + schluss;
+}
+
+namespace {
+
 // Draws a thin line under every cell: the list's horizontal grid.
 class TVRListDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->rect.width() > 0)
+            option->text = qel_TextGekuerzt(option->text, option->fontMetrics, textPlatz(*option));
+    }
+
+    // A cut text shows in full as a tool tip, a symbol its meaning.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        QString tipp = index.data(Qt::ToolTipRole).toString();
+        if (tipp.isEmpty()) {
+            QStyleOptionViewItem opt(option);
+            QStyledItemDelegate::initStyleOption(&opt, index);
+            if (opt.fontMetrics.horizontalAdvance(opt.text) > textPlatz(opt))
+                tipp = opt.text;
+        }
+        if (tipp.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(event->globalPos(), tipp, view);
+        return true;
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -218,13 +278,27 @@ QVariant TVRListModel::data(const QModelIndex& index, int role) const
     // The table may have been emptied behind the view's back; paint nothing rather than fail.
     if (row < 0 || row >= list->GetRowCount() || col < 0 || col >= list->GetColumnCount())
         return QVariant();
-    switch (role) {
-    case Qt::DisplayRole:
+    const auto symbol = m_view->m_symbole.find(col);
+    const auto text = [&]() -> QString {
         try {
             return list->DisplayText(row, col);
         } catch (const EQELError&) {
-            return QVariant();
+            return QString();
         }
+    };
+    switch (role) {
+    case Qt::DisplayRole:
+        if (symbol != m_view->m_symbole.end())
+            return QVariant();
+        return text();
+    case Qt::DecorationRole:
+        if (symbol != m_view->m_symbole.end())
+            return symbol->second.Zelle(text());
+        return QVariant();
+    case Qt::ToolTipRole:
+        if (symbol != m_view->m_symbole.end())
+            return text();
+        return QVariant();
     case Qt::TextAlignmentRole: {
         const int type = list->Column(col).DataType;
         if (type == CVR_Integer || type == CVR_Number)
@@ -277,8 +351,13 @@ QVariant TVRListModel::headerData(int section, Qt::Orientation orientation, int 
     TVRList* list = m_view->m_list;
     if (orientation != Qt::Horizontal || !list || section < 0 || section >= list->GetColumnCount())
         return QVariant();
+    const auto symbol = m_view->m_symbole.find(section);
     switch (role) {
     case Qt::DisplayRole:
+        return symbol != m_view->m_symbole.end() ? QString() : list->Column(section).Name;
+    case Qt::DecorationRole:
+        return symbol != m_view->m_symbole.end() ? QVariant(symbol->second.Kopf) : QVariant();
+    case Qt::ToolTipRole:
         return list->Column(section).Name;
     case Qt::TextAlignmentRole: {
         const int type = list->Column(section).DataType;
@@ -760,6 +839,7 @@ void TVTVRList::UpdateColumnLayout(int a, int b)
 {
     Q_UNUSED(a);
     Q_UNUSED(b);
+    ausgleichen();
     updateGeometries();
     header()->viewport()->update();
     viewport()->update();
@@ -863,6 +943,49 @@ void TVTVRList::spaltenBreitenErneuern()
                                                          : std::max(kopf->defaultSectionSize(), kopf->sectionSizeHint(c)));
     }
     --m_programm;
+    ausgleichen();
+}
+
+void TVTVRList::SetSymbolSpalte(int col, const QIcon& kopf, std::function<QIcon(const QString&)> zelle)
+{
+    m_symbole[col] = TSymbolSpalte{kopf, std::move(zelle)};
+    if (col >= 0 && col < header()->count())
+        m_model->headerDataChanged(Qt::Horizontal, col, col);
+}
+
+void TVTVRList::SetAusgleichSpalte(int col)
+{
+    m_ausgleich = col;
+    ausgleichen();
+}
+
+void TVTVRList::ausgleichen()
+{
+    QHeaderView* kopf = header();
+    const int c = m_ausgleich;
+    if (c < 0 || c >= kopf->count() || kopf->isSectionHidden(c) || m_benutzerBreite.count(c))
+        return;
+    const auto v = m_vorgabeBreite.find(c);
+    if (v == m_vorgabeBreite.end())
+        return;
+    int andere = 0;
+    for (int i = 0; i < kopf->count(); ++i)
+        if (i != c && !kopf->isSectionHidden(i))
+            andere += kopf->sectionSize(i);
+    const int breite = std::max(std::min(VorgabeBreite(c, v->second), viewport()->width() - andere), kopf->sectionSizeHint(c));
+    if (breite == kopf->sectionSize(c))
+        return;
+    ++m_programm;
+    kopf->resizeSection(c, breite);
+    --m_programm;
+}
+
+bool TVTVRList::viewportEvent(QEvent* event)
+{
+    // A scroll bar coming or going changes the room the giving column has.
+    if (event->type() == QEvent::Resize)
+        ausgleichen();
+    return QTreeView::viewportEvent(event);
 }
 
 void TVTVRList::SpaltenBreiteSetzen(int col, int pixel)

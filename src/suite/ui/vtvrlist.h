@@ -4,7 +4,9 @@
 #include "suite/core/vrlist.h"
 
 #include <QColor>
+#include <QIcon>
 #include <QTreeView>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -133,6 +135,11 @@ public:
     int VorgabeBreite(int col, int pixel) const;
     // The width the program gave a column (for the 8-point font); a width the clerk chose wins over it.
     void SpaltenBreiteSetzen(int col, int pixel);
+    // A column shown as a symbol for its text (the text is its tool tip), under a symbol for its title.
+    void SetSymbolSpalte(int col, const QIcon& kopf, std::function<QIcon(const QString&)> zelle);
+    // The column that gives way when the columns are wider than the list: it takes what the others
+    // leave, never more than its given width nor less than its title (cut texts show as tool tips).
+    void SetAusgleichSpalte(int col);
 
     // The clerk's arrangement of this list (column widths, order, sort) is remembered per user and window
     // in the suite's user settings and comes back when the same table is shown again.
@@ -159,6 +166,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class TVRListModel;
@@ -169,6 +177,13 @@ private:
     bool m_auswahlGeaendert = false;
     // Every column the clerk has not sized gets the program's width again (for the current font).
     void spaltenBreitenErneuern();
+    void ausgleichen();
+    struct TSymbolSpalte {
+        QIcon Kopf;
+        std::function<QIcon(const QString&)> Zelle;
+    };
+    std::map<int, TSymbolSpalte> m_symbole;
+    int m_ausgleich = -1;
     void sortierungAnwenden();
     std::map<int, int> m_vorgabeBreite;  // column -> width the program gave (8-point pixels)
     std::set<int> m_benutzerBreite;      // columns whose width the clerk chose
@@ -191,6 +206,10 @@ private:
     bool m_dirty = false;
     bool m_checkBoxes = false;
 };
+
+// A text too long for a cell of this many pixels loses letters before an amount at its end, never the
+// amount ("Zahlungserinn… 1.052,04 EUR"); other texts come back unchanged for the style to cut.
+QString qel_TextGekuerzt(const QString& text, const QFontMetrics& fm, int platz);
 
 // One update bracket of a list view, closed also when an exception passes.
 class TVTUpdate {

@@ -14,6 +14,7 @@ namespace {
 enum : int {
     mlGepName = 0,
     mlMahnungsdatum,
+    mlEmail,  // a narrow state beside the date, before the wide columns
     mlMahnungsText,
     mlBelegnummer,
     mlZusatz,
@@ -24,7 +25,6 @@ enum : int {
     mlLfdNr,
     mlWirtschaftsJahr,
     mlRNr,
-    mlEmail,
     mlSpaltenAnzahl
 };
 
@@ -46,12 +46,12 @@ enum : int {
 
 const TVRSpalte kListenSpalten[mlSpaltenAnzahl] = {
     {"Geschäftspartner", CVR_Text, false, true},  {"Datum", CVR_Date, false, true},
-    {"Mahnungstext", CVR_Text, false, false},     {"Belegnummer", CVR_Text, false, true},
-    {"Art / Betrag", CVR_Text, false, true},      {"MahnungsID", CVR_Text, false, false},
+    {"E-Mail", CVR_Text, false, true},            {"Mahnungstext", CVR_Text, false, false},
+    {"Belegnummer", CVR_Text, false, true},       {"Art / Betrag", CVR_Text, false, true},
+    {"MahnungsID", CVR_Text, false, false},
     {"GeschäftspartnerNr", CVR_Text, false, false}, {"OrganisationsNr", CVR_Text, false, false},
     {"Berücksichtigt bis", CVR_Date, false, false}, {"Lfd. Nr.", CVR_Integer, false, false},
     {"Wirtschaftsjahr", CVR_Integer, false, false}, {"Rechnernummer", CVR_Integer, false, false},
-    {"E-Mail", CVR_Text, false, true},
 };
 
 const TVRSpalte kPositionsSpalten[mpSpaltenAnzahl] = {
