@@ -5,6 +5,7 @@
 #include "suite/ui/forms.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QPdfWriter>
@@ -16,6 +17,15 @@
 #include <QToolBar>
 
 namespace {
+
+// Toolbar buttons take no focus: the preview prints with Ctrl+P and saves with Ctrl+S.
+void vorschauTasten(QPrintPreviewDialog& vorschau)
+{
+    const QString drucken = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    for (QAction* a : vorschau.findChildren<QAction*>())
+        if (a->text() == drucken)
+            a->setShortcut(QKeySequence::Print);
+}
 
 QString g_pdfOrdner;
 bool g_ordnerAlsDrucker = true;
@@ -156,6 +166,7 @@ bool TBerichtAusgabe::VorschauPdf(const QByteArray& pdf, const QString& titel)
             fehler = QString::fromUtf8(e.what());
         }
     });
+    vorschauTasten(vorschau);
     const bool gedruckt = qel_ShowModal(&vorschau) == QDialog::Accepted;
     if (!fehler.isEmpty())
         throw EQELError(fehler);
@@ -211,6 +222,7 @@ bool TBerichtAusgabe::Vorschau(TBriefsatz& satz, const QByteArray& pdf)
     });
     if (QToolBar* leiste = vorschau.findChild<QToolBar*>()) {
         QAction* speichern = leiste->addAction(QStringLiteral("Als PDF speichern"));
+        speichern->setShortcut(QKeySequence::Save);
         QObject::connect(speichern, &QAction::triggered, &vorschau, [&] {
             qel_Guard(QStringLiteral("TBerichtAusgabe.Vorschau"), [&] {
                 QString datei = QFileDialog::getSaveFileName(&vorschau, QStringLiteral("Als PDF speichern"),
@@ -225,6 +237,7 @@ bool TBerichtAusgabe::Vorschau(TBriefsatz& satz, const QByteArray& pdf)
             });
         });
     }
+    vorschauTasten(vorschau);
     // The preview's print button accepts the dialog once the letter went to the printer.
     const bool gedruckt = qel_ShowModal(&vorschau) == QDialog::Accepted;
     if (!fehler.isEmpty())
