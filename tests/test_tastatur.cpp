@@ -1,9 +1,12 @@
 // The program without a mouse: Tab reaches every input, list and button of every window in reading
 // order, and a whole dunning run goes by keys alone.
+#include "druck_testbasis.h"
 #include "editor_testbasis.h"
 #include "hauptmnufrm.h"
 #include "selektionsfrm.h"
 #include "suite/reports/ausgabedialog.h"
+#include "suite/reports/berichtausgabe.h"
+#include "suite/core/servers/verwaltung.h"
 #include "suite/reports/drucklauf.h"
 #include "suite/ui/controls.h"
 #include "suite/ui/dialogs/calendardialog.h"
@@ -129,7 +132,10 @@ void allesErreichbar(QWidget* fenster, const QList<QWidget*>& reihenfolge = {})
     }
 }
 
-class Tastatur : public EditorTest {};
+class Tastatur : public EditorTest {
+protected:
+    drucktest::TBriefMandant brief{mandant};
+};
 
 TEST_F(Tastatur, TabReachesEveryInputListAndButtonOfEveryWindowInReadingOrder)
 {
@@ -222,6 +228,105 @@ TEST_F(Tastatur, TabReachesEveryInputListAndButtonOfEveryWindowInReadingOrder)
     allesErreichbar(s.get(), {s->btnMandantenSuche, s->edtLfdNr, s->edtWJ, s->edtRNr, s->btnBelegNummernSuche,
                               s->btnGepSuche, s->edtZeitraumVon, s->btnZeitraumVon, s->edtZeitraumBis,
                               s->btnZeitraumBis, s->vtMahnungen, s->btnAnzeigen, s->btnSuchen, s->btnClose});
+}
+
+// Keys as the clerk presses them: into whatever has the focus in the window that is active.
+void taste(QWidget* fenster, int key, Qt::KeyboardModifiers mod = Qt::NoModifier)
+{
+    if (QApplication::activeWindow() != fenster) {
+        fenster->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(fenster)) << qel_KlassenName(fenster).toStdString();
+    }
+    QWidget* ziel = QApplication::focusWidget() ? QApplication::focusWidget() : fenster;
+    QTest::keyClick(ziel, Qt::Key(key), mod);
+}
+
+void tippe(QWidget* fenster, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : fenster, c.toLatin1());
+}
+
+// The whole run without a mouse: "Neu", period, checking items, the editor with a typed fee, booking
+// and printing, then the dunning list, viewing the dunning and printing it again.
+TEST_F(Tastatur, AWholeDunningRunGoesByKeysAlone)
+{
+    Verwaltung_LayoutRegistrieren(QStringLiteral("KMAHN"), QStringLiteral("Mahnung Standard"), QStringLiteral("mahnung.html"),
+                                  drucktest::layoutEinstellungen(QStringLiteral("N"), QStringLiteral("")), true, 1);
+    TSuiteKonfiguration k = QELProgramm().Konfiguration();
+    k.Rechner = drucktest::kRechnerZentrale;
+    QELProgramm().SetKonfiguration(k);
+    drucktest::TPdfAusgabe pdf;
+    TfrmHauptmnu menue;
+    menue.show();
+    const auto layoutMitEnter = [this] {
+        umg.BeiModal<TLayoutform>([](TLayoutform* l) {
+            taste(l, Qt::Key_Return);
+            return l->result();
+        });
+    };
+
+    umg.BeiModal<TfrmZeitraumWahl>([](TfrmZeitraumWahl* z) {
+        taste(z, Qt::Key_Return);
+        return z->result();
+    });
+    umg.BeiModal<Tfrmmainu>([&](Tfrmmainu* f) {
+        // The list has the focus: the first two items (Alpha's) are checked with Space.
+        EXPECT_EQ(f->focusWidget(), f->vtOffenePosten);
+        taste(f, Qt::Key_Home);
+        taste(f, Qt::Key_Space);
+        taste(f, Qt::Key_Down);
+        taste(f, Qt::Key_Space);
+        EXPECT_TRUE(f->dspAuswahl->text().startsWith(QStringLiteral("2 Posten ausgewählt")));
+        umg.BeiModal<TfrmMahnungSchreiben>([&](TfrmMahnungSchreiben* e) {
+            // Tab from the list to the fee (past the payment term and its calendar), typed and booked at once.
+            EXPECT_EQ(e->focusWidget(), e->vtGewaehltePosten);
+            for (int i = 0; i < 3; ++i)
+                taste(e, Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), e->edtMahngebueren);
+            taste(e, Qt::Key_A, Qt::ControlModifier);
+            tippe(e, QStringLiteral("1,00"));
+            umg.Recorder->Antworten = {mrYes, mrYes};  // book without a letter text, then print
+            layoutMitEnter();
+            taste(e, Qt::Key_F5);
+            EXPECT_TRUE(e->Gebucht());
+            taste(e, Qt::Key_Escape);
+            return e->result();
+        });
+        taste(f, Qt::Key_F5);
+        taste(f, Qt::Key_Escape);
+        return f->result();
+    });
+    ASSERT_EQ(menue.focusWidget(), menue.btsMain->Button(QStringLiteral("btnNeu")));
+    taste(&menue, Qt::Key_Return);
+    ASSERT_EQ(TTempSuite::Anzahl(QStringLiteral("mahnung")), 1);
+    EXPECT_EQ(TTempSuite::Anzahl(QStringLiteral("mahnung_position"), QStringLiteral("mahngebuehren_cent = 100")), 1);
+    ASSERT_EQ(pdf.Dateien().size(), 1) << umg.Recorder->Texte().join(" | ").toStdString()
+                                         << (umg.Recorder->Exceptions.empty() ? "" : umg.Recorder->Exceptions.front().Text.toStdString());
+
+    // "Laden": F4 fills the list, Enter shows the dunning, F10 prints it again: a copy.
+    umg.BeiModal<TfrmSelektion>([&](TfrmSelektion* s) {
+        taste(s, Qt::Key_F4);
+        EXPECT_EQ(QApplication::focusWidget(), s->vtMahnungen);
+        taste(s, Qt::Key_Home);
+        umg.BeiModal<TfrmMahnungSchreiben>([&](TfrmMahnungSchreiben* e) {
+            EXPECT_EQ(e->Modus(), CQEL_Mahnung_Lesen);
+            layoutMitEnter();
+            taste(e, Qt::Key_F10);
+            taste(e, Qt::Key_Escape);
+            return e->result();
+        });
+        taste(s, Qt::Key_Return);
+        taste(s, Qt::Key_Escape);
+        return s->result();
+    });
+    taste(&menue, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), menue.btsMain->Button(QStringLiteral("btnLaden")));
+    taste(&menue, Qt::Key_Return);
+    ASSERT_EQ(TBerichtAusgabe::Ausgaben().size(), 2);
+    EXPECT_FALSE(TBerichtAusgabe::Ausgaben()[0].Kopie);
+    EXPECT_TRUE(TBerichtAusgabe::Ausgaben()[1].Kopie);
+    EXPECT_TRUE(umg.Recorder->Exceptions.empty());
 }
 
 }  // namespace
