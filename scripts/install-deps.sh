@@ -10,7 +10,7 @@ PKGS=(
   libgl-dev libglx-dev libxkbcommon-dev
   libgtest-dev googletest
   libkainjow-mustache-dev
-  libqt6svg6 libcups2 poppler-utils qpdf libqpdf-dev qt6-pdf-dev xvfb xauth fonts-dejavu-core fonts-liberation qt6-translations-l10n
+  libqt6svg6 libcups2 poppler-utils qpdf libqpdf-dev qt6-pdf-dev xvfb xauth imagemagick fonts-dejavu-core fonts-liberation qt6-translations-l10n
   sqlite3 postgresql-15
   libsqlite3-dev libpq-dev postgresql-client-15
   libcurl4-openssl-dev openssl python3

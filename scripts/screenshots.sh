@@ -18,9 +18,19 @@ export QEL_SUITE_UNBEAUFSICHTIGT=1
 "$BUILD_DIR/src/mahnwesen-admin" init --db suite.db --rechner 1 >/dev/null 2>&1
 "$BUILD_DIR/src/mahnwesen-admin" demo --seed 7 >/dev/null 2>&1
 
-xvfb-run -a -s "-screen 0 1400x1000x24" "$BUILD_DIR/docs/bilder/mahnwesen_bilder" "$tmp/bilder"
-for f in "$tmp"/bilder/*.png; do
-  cp "$f" "$ZIEL/"
+# Screens at 96 dpi and, for the check that nothing is cut on a larger screen font, at 120 dpi (into
+# docs/bilder/120dpi); each on a fresh copy of the demo database. 8-bit palettes keep the files small.
+cp "$tmp/suite.db" "$tmp/suite.db.frisch"
+for dpi in 120 96; do
+  cp "$tmp/suite.db.frisch" "$tmp/suite.db"
+  rm -rf "$tmp/bilder"
+  QT_FONT_DPI=$dpi xvfb-run -a -s "-screen 0 1400x1000x24" "$BUILD_DIR/docs/bilder/mahnwesen_bilder" "$tmp/bilder"
+  ordner=$ZIEL
+  [ "$dpi" = 96 ] || ordner=$ZIEL/${dpi}dpi
+  mkdir -p "$ordner"
+  for f in "$tmp"/bilder/*.png; do
+    convert "$f" -colors 256 "PNG8:$ordner/$(basename "$f")"
+  done
 done
 # The walk's letter, and the letter over three pages made after it.
 brief=$(ls "$tmp"/bilder/pdf/*.pdf | head -n 1)

@@ -298,6 +298,15 @@ TEST(Wartemaske, IsPaintedBeforeTheWorkStarts)
     EXPECT_GT(zaehler.Anzahl, 0);
     EXPECT_TRUE(w.windowHandle() && w.windowHandle()->isExposed());
     w.Verbergen();
+    // Its text is never cut, whatever the font and the count in it.
+    for (int punkte : {11, 16}) {
+        QFont f = w.lblText->font();
+        f.setPointSize(punkte);
+        w.lblText->setFont(f);
+        w.Zeigen(QStringLiteral("100.000 offene Posten werden angezeigt ..."));
+        EXPECT_GE(w.lblText->width(), QFontMetrics(f).horizontalAdvance(w.lblText->text())) << punkte;
+        w.Verbergen();
+    }
 }
 
 }  // namespace

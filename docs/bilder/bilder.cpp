@@ -5,9 +5,13 @@
 #include "mahnungschreiben.h"
 #include "mainu.h"
 #include "selektionsfrm.h"
+#include "suite/reports/ausgabedialog.h"
 #include "suite/reports/berichtausgabe.h"
 #include "suite/reports/crystalrdcn.h"
+#include "suite/reports/drucklauf.h"
 #include "suite/ui/dialogs/dateianhang.h"
+#include "suite/ui/dialogs/kopftextpopup.h"
+#include "suite/ui/dialogs/wartemaske.h"
 #include "suite/ui/dialogs/layoutform.h"
 #include "suite/ui/info.h"
 #include "suite/ui/dialogs/manddialog.h"
@@ -19,6 +23,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
 #include <QLocale>
 #include <QTimer>
 #include <cstdio>
@@ -200,6 +205,15 @@ int main(int argc, char** argv)
             if (TVirtualNode* n = texte->GetFirst() ? texte->GetNext(texte->GetFirst()) : nullptr)
                 texte->SetSelected(n, true);
             bild(e, QStringLiteral("editor"));
+            // The text-block dialog as "Neu" opens it, with a block begun.
+            dann<Tkopftextpopupfrm>([](Tkopftextpopupfrm* d) {
+                d->SetKurztext(QStringLiteral("Letzte Mahnung"));
+                d->SetText(QStringLiteral("#Anrede\n\nleider konnten wir bis zum #Berücksichtigt keinen Zahlungseingang "
+                                          "feststellen.\n\n#Aufstellung\n\nMit freundlichen Grüßen"));
+                bild(d, QStringLiteral("textbaustein"));
+                return mrCancel;
+            });
+            e->btnneu->click();
             dann<TLayoutform>([](TLayoutform* l) {
                 bild(l, QStringLiteral("layout"));
                 l->btnOK->click();
@@ -218,6 +232,16 @@ int main(int argc, char** argv)
     menue.btsMain->Button(QStringLiteral("btnNeu"))->click();
     dreiseitigerBrief();
 
+    // The wait window while the open items load.
+    {
+        TfrmWartemaske warten;
+        warten.Zeigen();
+        bild(&warten, QStringLiteral("warten"));  // its progress shows after a moment
+        warten.Fortschritt(412, 1136);
+        bild(&warten, QStringLiteral("warten"));
+        warten.Verbergen();
+    }
+
     // "Laden": the dunning list of the client.
     dann<TfrmSelektion>([](TfrmSelektion* f) {
         f->btnSuchen->click();
@@ -230,6 +254,31 @@ int main(int argc, char** argv)
             letzte = n;
         if (!letzte)
             return mrCancel;
+        // Three dunnings printed again in one run: the output choice and the run's progress.
+        vt->selectionModel()->select(QItemSelection(vt->model()->index(0, 0), vt->model()->index(2, 0)),
+                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        dann<TAusgabeDialog>([](TAusgabeDialog* d) {
+            d->rgrpZiel->SetItemIndex(int(TLaufZiel::EinePdf));
+            d->edtPfad->setText(QDir(g_ziel).filePath(QStringLiteral("lauf.pdf")));
+            bild(d, QStringLiteral("ausgabe"));
+            d->btnOK->click();
+            return d->result();
+        });
+        dann<TLayoutform>([](TLayoutform* l) {
+            l->cbxFuerAlle->setChecked(true);
+            l->btnOK->click();
+            return mrOk;
+        });
+        bool fortschrittGezeigt = false;
+        TLaufFortschritt::SetBeobachter([&fortschrittGezeigt](TLaufFortschritt* p) {
+            if (fortschrittGezeigt)
+                return;
+            fortschrittGezeigt = true;
+            bild(p, QStringLiteral("fortschritt"));
+        });
+        f->btnDrucken->click();
+        TLaufFortschritt::SetBeobachter({});
+        vt->clearSelection();
         vt->SetSelected(letzte, true);
         dann<TfrmMahnungSchreiben>([](TfrmMahnungSchreiben* e) {
             bild(e, QStringLiteral("mahnung_anzeigen"));

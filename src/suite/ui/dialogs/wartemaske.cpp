@@ -28,13 +28,15 @@ TfrmWartemaske::TfrmWartemaske(QWidget* parent)
     layout->setContentsMargins(24, 18, 24, 18);
     layout->addWidget(lblText);
     layout->addWidget(prgFortschritt);
-    setFixedSize(340, 100);
+    setMinimumSize(340, 100);
 }
 
 void TfrmWartemaske::Zeigen(const QString& text)
 {
     lblText->setText(text.isEmpty() ? QStringLiteral("Bitte warten, die Daten werden geladen ...") : text);
     prgFortschritt->setRange(0, 0);
+    // As wide as its text needs with the screen's font, never narrower than the suite's 340 pixels.
+    resize(minimumSizeHint().expandedTo(minimumSize()));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     show();
