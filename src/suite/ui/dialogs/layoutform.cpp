@@ -51,8 +51,9 @@ TLayoutform::TLayoutform()
         b->setMinimumWidth(110);
 
     auto* mitte = new QHBoxLayout;
-    mitte->addWidget(grpLayouts, 3);
-    mitte->addWidget(grpEinstellungen, 2);
+    // Equal halves: the settings' names are long, the layouts' are short.
+    mitte->addWidget(grpLayouts, 1);
+    mitte->addWidget(grpEinstellungen, 1);
     cbxFuerAlle = new TQELStdCheckBox(QStringLiteral("Für alle weiteren Dokumente verwenden"), this);
     cbxFuerAlle->setObjectName(QStringLiteral("cbxFuerAlle"));
     cbxFuerAlle->setVisible(false);
