@@ -136,6 +136,9 @@ TEST_F(Eingabe, AmountsOutOfRangeAreRefusedWithThePreviousValueKept)
     EXPECT_TRUE(umg.Recorder->Meldungen[0].Text.contains(QStringLiteral("zwischen -9.999,99 und 99.999,99")))
         << umg.Recorder->Meldungen[0].Text.toStdString();
     EXPECT_EQ(e->edtZinssatz->text(), QStringLiteral("0,00"));
+    // Tab did not go past the refused value.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), e->edtZinssatz);
     tippen(e->edtMahngebueren, QStringLiteral("-999999"));
     QTest::keyClick(e->edtMahngebueren, Qt::Key_Tab);
     EXPECT_EQ(umg.Recorder->Meldungen.size(), 2u);

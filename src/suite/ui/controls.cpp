@@ -76,8 +76,20 @@ void TQELEingabe::Verlassen(QFocusEvent* event)
         m_abgeschlossen = false;
         return;
     }
+    const int vorher = QELInfo().Meldungszaehler();
     if (WertPruefen())
         ExitMelden();
+    // Tab does not go past a refused value: the clerk corrects it here, as after an action key.
+    const bool taste = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    auto* edit = dynamic_cast<QWidget*>(this);
+    if (taste && edit && QELInfo().Meldungszaehler() != vorher)
+        QMetaObject::invokeMethod(
+            edit,
+            [edit] {
+                if (edit->isVisible() && edit->isEnabled())
+                    edit->setFocus(Qt::OtherFocusReason);
+            },
+            Qt::QueuedConnection);
 }
 
 bool qel_EingabeAbschliessen()
