@@ -202,6 +202,30 @@ TEST_F(Drucklauf, ARunPutsCopiesAndOriginalsInOrderEachLetterOnItsOwnSheetsAndEm
     EXPECT_EQ(offeneAuftraege(), 0);
 }
 
+TEST_F(Drucklauf, ThePreviewOfARunShowsEveryLetterInOrderInOneDocument)
+{
+    auto e = gebucht();
+    ausgabe(TLaufZiel::Vorschau);
+    layout(QString(), true);
+    drucken(e.get());
+    const auto ausgaben = TBerichtAusgabe::Ausgaben();
+    ASSERT_EQ(ausgaben.size(), 1);
+    EXPECT_TRUE(ausgaben.first().Vorschau);
+    const QStringList seiten = pdfText(ausgaben.first().Datei).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_EQ(seiten.size(), pdfSeiten(ausgaben.first().Datei));
+    int vorige = -1;
+    for (const TQEL_Mahnung_Beleg& b : e->Mahnungen()) {
+        const QString n = Formatiere_Belegnummer_String(QStringLiteral("AOP"), b.LfdNr, b.WirtschaftsJahr, b.RNr);
+        int s = 0;
+        while (s < int(seiten.size()) && !seiten[s].contains(n))
+            ++s;
+        EXPECT_GT(s, vorige) << n.toStdString();
+        vorige = s;
+    }
+    EXPECT_LT(vorige, int(seiten.size()));
+    EXPECT_EQ(offeneAuftraege(), 0);
+}
+
 TEST_F(Drucklauf, TheLayoutKeptForAllAndOnePdfPerPartnerWithSafeNames)
 {
     auto e = gebucht();
