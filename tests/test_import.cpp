@@ -633,14 +633,31 @@ TEST_F(DatevTest, FeeBatchIsWrittenOnceAndReadsBack)
     o.Erneut = true;
     EXPECT_EQ(Export_DatevGebuehren(o, dir.filePath(QStringLiteral("erneut.csv"))).Mahnungen, 1);
 
-    // A cancelled dunning earns no fee: it goes out no more.
+    // A cancelled dunning earns no fee: the accounting takes back what it booked, once.
     {
         IQEL_MahnungEditServerRef server;
         Glob_ServerFactoryClass().MahnungEditServer_Holen(server);
         EXPECT_TRUE(server->Mahnung_Stornieren(qel_TestMahnungsID(gebucht[0]), QStringLiteral("Irrtum")));
         Glob_ServerFactoryClass().MahnungEditServer_Freigeben(server);
-        EXPECT_EQ(Export_DatevGebuehren(o, dir.filePath(QStringLiteral("storno.csv"))).Mahnungen, 0);
     }
+    o.Erneut = false;
+    const QString storno = dir.filePath(QStringLiteral("EXTF_Storno.csv"));
+    e = Export_DatevGebuehren(o, storno);
+    EXPECT_EQ(e.Mahnungen, 0);
+    EXPECT_EQ(e.Stornos, 1);
+    EXPECT_EQ(e.Buchungen, 2);
+    EXPECT_EQ(e.SummeCent, -571);
+    {
+        QFile sf(storno);
+        ASSERT_TRUE(sf.open(QIODevice::ReadOnly));
+        const QList<QByteArray> zeilen = sf.readAll().split('\n');
+        ASSERT_GE(zeilen.size(), 4);
+        EXPECT_TRUE(zeilen.at(2).startsWith("2,50;\"H\";\"EUR\";;;;10002;4830;")) << zeilen.at(2).toStdString();
+        EXPECT_TRUE(zeilen.at(2).contains(qel_Cp1252Kodieren(QStringLiteral("Storno Mahngebühren")))) << zeilen.at(2).toStdString();
+    }
+    const TDatevExportErgebnis nochmal = Export_DatevGebuehren(o, dir.filePath(QStringLiteral("storno2.csv")));
+    EXPECT_EQ(nochmal.Mahnungen + nochmal.Stornos, 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("storno2.csv"))));
 
     // The import reads the batch as the fee receivables of the debtor.
     const TImportErgebnis r = einlesen({pfad});
@@ -655,6 +672,10 @@ TEST_F(DatevTest, FeeBatchIsWrittenOnceAndReadsBack)
                                {nummer})
                   .toInt(),
               10002);
+    // The reversal batch closes that receivable again.
+    const TImportErgebnis zurueck = einlesen({storno});
+    ASSERT_TRUE(zurueck.Gespeichert) << (zurueck.Fehler.isEmpty() ? std::string() : zurueck.Fehler[0].Text().toStdString());
+    EXPECT_EQ(posten(nummer).haben, 571);
 }
 
 // The documented example files read as the documentation says.

@@ -103,6 +103,7 @@ int exportDatev(const TAdminAufruf& a)
     TBefehlsZeile z(a, QStringLiteral(
         "Schreibt Mahngebühren und Verzugszinsen gebuchter Mahnungen als DATEV-Buchungsstapel (Windows-1252)\n"
         "für die Buchhaltung: Debitor an Erlöskonto des Mandanten. Jede Mahnung geht nur einmal hinaus;\n"
+        "eine danach stornierte Mahnung wird einmal zurückgebucht (Erlöskonto an Debitor, am Tag des Stornos).\n"
         "--erneut schreibt einen Zeitraum noch einmal."));
     z.Argument(QStringLiteral("DATEI"), QStringLiteral("Zieldatei, üblich EXTF_Mahngebuehren.csv."));
     z.Option({QStringLiteral("mandant")}, QStringLiteral("Mandantennummer (entfällt, wenn es nur einen Mandanten gibt)."),
@@ -118,12 +119,13 @@ int exportDatev(const TAdminAufruf& a)
     o.Bis = datumOption(z, QStringLiteral("bis"));
     o.Erneut = z.Gesetzt(QStringLiteral("erneut"));
     const TDatevExportErgebnis e = Export_DatevGebuehren(o, z.Argument(0));
-    if (e.Mahnungen == 0) {
+    if (e.Mahnungen == 0 && e.Stornos == 0) {
         err() << QStringLiteral("Keine Mahnungen auszugeben; es wurde keine Datei geschrieben.\n");
         return kOk;
     }
-    err() << QStringLiteral("%1 Mahnungen, %2 Buchungen über %3 EUR geschrieben: %4\n")
+    err() << QStringLiteral("%1 Mahnungen, %2 Stornos, %3 Buchungen, Saldo %4 EUR geschrieben: %5\n")
                  .arg(e.Mahnungen)
+                 .arg(e.Stornos)
                  .arg(e.Buchungen)
                  .arg(QLocale(QLocale::German).toString(double(e.SummeCent) / 100.0, 'f', 2), z.Argument(0));
     return kOk;

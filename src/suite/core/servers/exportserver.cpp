@@ -6,6 +6,9 @@
 #include <QDateTime>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 QString datumText(TDateTime d) { return d > 0 ? qel_ToQDate(d).toString(QStringLiteral("dd.MM.yyyy")) : QString(); }
@@ -151,32 +154,45 @@ TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& o, const 
     if (!Stammdaten_MandantLesen(o.MandantNr, m))
         throw EQELError(QStringLiteral("Den Mandanten %1 gibt es nicht.").arg(o.MandantNr));
     TTransaktion t;
-    QString sql = QStringLiteral(
-        "SELECT ma.rnr, ma.lnr, ma.mahnungsdatum, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr, gp.nr, "
+    // Fees of dunnings not yet exported (or of the period again), and reversals of exported dunnings
+    // cancelled since: the accounting booked their fees and must take them back.
+    const QString summen = QStringLiteral(
+        "SELECT ma.rnr, ma.lnr, %1, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr, gp.nr, "
         "SUM(mp.mahngebuehren_cent), SUM(mp.verzugszins_cent), SUM(mp.pauschale_cent) "
         "FROM mahnung ma JOIN geschaeftspartner gp ON gp.rnr = ma.gep_rnr AND gp.lnr = ma.gep_lnr "
         "JOIN mahnung_position mp ON mp.mahnung_rnr = ma.rnr AND mp.mahnung_lnr = ma.lnr "
-        "WHERE ma.mandant_rnr = ? AND ma.mandant_lnr = ? AND ma.mahnungsdatum >= ? AND ma.mahnungsdatum < ? "
-        "AND ma.storniert_am = 0 %1"
-        "GROUP BY ma.rnr, ma.lnr, ma.mahnungsdatum, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr, gp.nr "
-        "ORDER BY ma.mahnungsdatum, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr");
-    sql = sql.arg(o.Erneut ? QString()
-                           : QStringLiteral("AND NOT EXISTS (SELECT 1 FROM mahnung_export x WHERE x.mahnung_rnr = ma.rnr "
-                                            "AND x.mahnung_lnr = ma.lnr) "));
-    TSqlAbfrage q(sql);
-    q.Bind({m.Id.RNr, m.Id.LNr, o.Von > 0 ? o.Von : 0.0, o.Bis > 0 ? std::floor(o.Bis) + 1 : 2958466.0}).Exec();
+        "WHERE ma.mandant_rnr = ? AND ma.mandant_lnr = ? AND %1 >= ? AND %1 < ? AND %2 "
+        "GROUP BY ma.rnr, ma.lnr, %1, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr, gp.nr "
+        "ORDER BY %1, ma.wirtschaftsjahr, ma.beleg_rnr, ma.beleg_lfdnr");
+    const QString exportiert = QStringLiteral("EXISTS (SELECT 1 FROM mahnung_export x WHERE x.mahnung_rnr = ma.rnr "
+                                              "AND x.mahnung_lnr = ma.lnr%1)");
+    const QString gebuehrenSql =
+        summen.arg(QStringLiteral("ma.mahnungsdatum"),
+                   QStringLiteral("ma.storniert_am = 0") +
+                       (o.Erneut ? QString() : QStringLiteral(" AND NOT ") + exportiert.arg(QString())));
+    const QString stornoSql = summen.arg(
+        QStringLiteral("ma.storniert_am"),
+        QStringLiteral("ma.storniert_am > 0 AND ") + exportiert.arg(o.Erneut ? QString() : QStringLiteral(" AND x.storno_exportiert_am = 0")));
+    const double abTag = o.Von > 0 ? o.Von : 0.0, vorTag = o.Bis > 0 ? std::floor(o.Bis) + 1 : 2958466.0;
     struct TMahnung {
         TIntPair id;
-        TDateTime datum;
+        TDateTime datum;  // of the dunning, or of its cancellation
         QString nummer;
         int partner;
         qint64 gebuehr, zins, pauschale;
+        bool storno;
     };
     std::vector<TMahnung> mahnungen;
-    while (q.Next())
-        mahnungen.push_back({TIntPair{q.Int(0), q.Int(1)}, q.Double(2),
-                             QStringLiteral("MA%1-%2-%3").arg(q.Int(3)).arg(q.Int(4)).arg(q.Int(5)), q.Int(6), q.Int64(7),
-                             q.Int64(8), q.Int64(9)});
+    for (const bool storno : {false, true}) {
+        TSqlAbfrage q(storno ? stornoSql : gebuehrenSql);
+        q.Bind({m.Id.RNr, m.Id.LNr, abTag, vorTag}).Exec();
+        while (q.Next())
+            mahnungen.push_back({TIntPair{q.Int(0), q.Int(1)}, q.Double(2),
+                                 QStringLiteral("MA%1-%2-%3").arg(q.Int(3)).arg(q.Int(4)).arg(q.Int(5)), q.Int(6),
+                                 q.Int64(7), q.Int64(8), q.Int64(9), storno});
+    }
+    std::stable_sort(mahnungen.begin(), mahnungen.end(),
+                     [](const TMahnung& x, const TMahnung& y) { return std::floor(x.datum) < std::floor(y.datum); });
     TDatevExportErgebnis e;
     if (mahnungen.empty())
         return e;
@@ -217,12 +233,14 @@ TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& o, const 
              QString(), QString(), QString(), datevText(QString()), datevText(QString())});
     const QStringList spalten = buchungsstapelSpalten();
     a.Zeile(spalten);
-    auto buchung = [&](qint64 cent, int debitor, int konto, const TMahnung& x, const QString& text) {
+    auto buchung = [&](qint64 cent, int debitor, int konto, const TMahnung& x, const QString& was) {
         QStringList f;
         for (int i = 0; i < spalten.size(); ++i)
             f << QString();
+        const QString text = (x.storno ? QStringLiteral("Storno ") : QString()) + was + QLatin1Char(' ') + x.nummer;
         f[0] = betragText(cent);
-        f[1] = datevText(QStringLiteral("S"));
+        // A reversal credits the debtor with what the dunning charged.
+        f[1] = datevText(x.storno ? QStringLiteral("H") : QStringLiteral("S"));
         f[2] = datevText(QStringLiteral("EUR"));
         f[6] = QString::number(debitor);
         f[7] = QString::number(konto);
@@ -231,15 +249,22 @@ TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& o, const 
         f[13] = datevText(text.left(60));
         a.Zeile(f);
         ++e.Buchungen;
-        e.SummeCent += cent;
+        e.SummeCent += x.storno ? -cent : cent;
     };
     for (const TMahnung& x : mahnungen) {
         if (x.gebuehr > 0)
-            buchung(x.gebuehr, x.partner, m.KontoGebuehren, x, QStringLiteral("Mahngebühren %1").arg(x.nummer));
+            buchung(x.gebuehr, x.partner, m.KontoGebuehren, x, QStringLiteral("Mahngebühren"));
         if (x.zins > 0)
-            buchung(x.zins, x.partner, m.KontoZinsen, x, QStringLiteral("Verzugszinsen %1").arg(x.nummer));
+            buchung(x.zins, x.partner, m.KontoZinsen, x, QStringLiteral("Verzugszinsen"));
         if (x.pauschale > 0)
-            buchung(x.pauschale, x.partner, m.KontoGebuehren, x, QStringLiteral("Verzugspauschale %1").arg(x.nummer));
+            buchung(x.pauschale, x.partner, m.KontoGebuehren, x, QStringLiteral("Verzugspauschale"));
+        if (x.storno) {
+            TSqlAbfrage(QStringLiteral("UPDATE mahnung_export SET storno_exportiert_am = ? WHERE mahnung_rnr = ? AND mahnung_lnr = ?"))
+                .Bind({qel_Now(), x.id.RNr, x.id.LNr})
+                .Exec();
+            ++e.Stornos;
+            continue;
+        }
         TSqlAbfrage(QStringLiteral("DELETE FROM mahnung_export WHERE mahnung_rnr = ? AND mahnung_lnr = ?"))
             .Bind({x.id.RNr, x.id.LNr})
             .Exec();

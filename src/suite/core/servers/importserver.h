@@ -56,9 +56,11 @@ struct TDatevExportOptionen {
 };
 struct TDatevExportErgebnis {
     int Mahnungen = 0;
+    int Stornos = 0;       // exported dunnings cancelled since, reversed in this batch
     int Buchungen = 0;
-    qint64 SummeCent = 0;
+    qint64 SummeCent = 0;  // reversals counted negative
 };
 // Fees and interest of booked dunnings as a DATEV posting batch (Windows-1252, CRLF). Each dunning
-// goes out once unless Erneut is set. Nothing is marked when the file cannot be written.
+// goes out once unless Erneut is set; a dunning cancelled after it went out is reversed once (on its
+// cancellation date). Nothing is marked when the file cannot be written.
 TDatevExportErgebnis Export_DatevGebuehren(const TDatevExportOptionen& optionen, const QString& pfad);
