@@ -665,15 +665,56 @@ TEST_F(Bericht, FootCarriesTheCompanysLegalDataAndAddressesStayWhole)
                                "BIC SBREDE22XXX", "USt-IdNr. DE123456789"})
         EXPECT_TRUE(pdf.contains(QString::fromUtf8(angabe))) << angabe << "\n" << pdf.toStdString();
     const auto w = pdfWoerter(a.Datei);
-    int ganz = 0;
-    for (const TPdfWort& x : w)
+    int ganz = 0, vorAt = 0, abAt = 0;
+    for (const TPdfWort& x : w) {
         ganz += x.Text == adresse;
-    EXPECT_EQ(ganz, 2) << pdf.toStdString();  // information block and foot
+        vorAt += x.Text == QStringLiteral("forderungsmanagement");
+        abAt += x.Text == QStringLiteral("@mueller-haustechnik-nord.de");
+    }
+    // Whole in the foot; in the narrower information block on two lines, broken before the "@".
+    EXPECT_EQ(ganz, 1) << pdf.toStdString();
+    EXPECT_EQ(vorAt, 1) << pdf.toStdString();
+    EXPECT_EQ(abAt, 1) << pdf.toStdString();
     // Whole on their line, with plain hyphens that can be copied out of the PDF.
     for (int i = 0; i < 20; ++i) {
         EXPECT_TRUE(pdf.contains(QStringLiteral("z%1@mueller-haustechnik-nord.de").arg(i))) << i << pdf.toStdString();
         EXPECT_TRUE(pdf.contains(QStringLiteral("www.mueller-haustechnik-nord.de/r-%1").arg(i))) << i;
     }
+}
+
+// A very long company address in the information block goes on two lines, broken before its "@",
+// rather than shrink the whole block to fit it.
+TEST_F(Bericht, ALongMailAddressBreaksInsteadOfShrinkingTheInformationBlock)
+{
+    auto hoeheVon = [](const QVector<TPdfWort>& w, const QString& text) {
+        for (const TPdfWort& x : w)
+            if (x.Text == text)
+                return x.Unten - x.Oben;
+        return 0.0;
+    };
+    const auto vorher = drucken(auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, kText), QStringLiteral("Mahnung"));
+    const double normal = hoeheVon(pdfWoerter(vorher.Datei), QStringLiteral("Belegnummer"));
+    ASSERT_GT(normal, 0);
+
+    const QString lokal = QStringLiteral("mahnwesen.forderungsmanagement");
+    const QString domain = QStringLiteral("@mueller-haustechnik-nord-zentrale.de");
+    TSqlAbfrage(QStringLiteral("UPDATE mitarbeiter SET email = ? WHERE rnr = ? AND lnr = ?"))
+        .Bind({lokal + domain, brief.kontaktNord.RNr, brief.kontaktNord.LNr})
+        .Exec();
+    const auto a = drucken(auftragMit({{QStringLiteral("RE-1"), 1, 10.0, 0, 0}}, kText), QStringLiteral("Mahnung"));
+    const auto w = pdfWoerter(a.Datei);
+    EXPECT_GE(hoeheVon(w, QStringLiteral("Belegnummer")), normal * 0.84);
+    const TPdfWort* oben = nullptr;
+    const TPdfWort* unten = nullptr;
+    for (const TPdfWort& x : w) {
+        if (x.Seite == 1 && x.Text == lokal)
+            oben = &x;
+        if (x.Seite == 1 && x.Text == domain)
+            unten = &x;
+    }
+    ASSERT_TRUE(oben && unten) << pdfText(a.Datei).toStdString();
+    EXPECT_GT(unten->Oben, oben->Oben);
+    EXPECT_NEAR(unten->Links, oben->Links, 1.0);
 }
 
 // A logo that is no picture prints the letter without it; a 20 MB one is decoded once, made small.

@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QTextDocument>
 #include <QUrl>
 #include <algorithm>
@@ -595,6 +596,36 @@ void TBriefsatz::dokumentVorbereiten(QTextDocument& doc, QPagedPaintDevice* gera
     doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("bild://leer")), leeresBild());
 }
 
+namespace {
+
+// Breaks the widest table cell that holds nothing but an e-mail address before its "@". False when
+// there is none left to break.
+bool adresszelleUmbrechen(QTextDocument& doc)
+{
+    static const QRegularExpression nurAdresse(QStringLiteral("^[\\w.+-]+@[\\w-]+(\\.[\\w-]+)+$"),
+                                               QRegularExpression::UseUnicodePropertiesOption);
+    QTextBlock breiteste;
+    qreal breite = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (!b.layout() || b.layout()->lineCount() != 1 || !QTextCursor(b).currentTable() ||
+            !nurAdresse.match(b.text()).hasMatch())
+            continue;
+        const qreal w = b.layout()->lineAt(0).naturalTextWidth();
+        if (w > breite) {
+            breite = w;
+            breiteste = b;
+        }
+    }
+    if (!breiteste.isValid())
+        return false;
+    QTextCursor c(breiteste);
+    c.setPosition(breiteste.position() + int(breiteste.text().indexOf(QLatin1Char('@'))));
+    c.insertText(QString(QChar::LineSeparator));
+    return true;
+}
+
+}  // namespace
+
 TBriefsatz::TZone TBriefsatz::zoneSetzen(QPagedPaintDevice* geraet, const QString& html, double breite, double hoehe) const
 {
     TZone z;
@@ -609,10 +640,22 @@ TBriefsatz::TZone TBriefsatz::zoneSetzen(QPagedPaintDevice* geraet, const QStrin
         return z.Doc->idealWidth() * z.Faktor <= breite * 1.001 &&
                (hoehe <= 0 || z.Doc->size().height() * z.Faktor <= hoehe);
     };
-    while (!passt() && z.Faktor > 0.55) {
-        z.Faktor -= 0.075;
-        z.Doc->setTextWidth(breite / z.Faktor);
+    auto verkleinern = [&](double bis) {
+        while (!passt() && z.Faktor > bis + 0.01) {
+            z.Faktor -= 0.075;
+            z.Doc->setTextWidth(breite / z.Faktor);
+        }
+    };
+    verkleinern(0.85);
+    // Rather than make the whole zone much smaller, a long e-mail address alone in a cell (the
+    // information block) breaks before its "@".
+    if (!passt() && adresszelleUmbrechen(*z.Doc)) {
+        z.Faktor = 1.0;
+        z.Doc->setTextWidth(breite);
+        while (!passt() && adresszelleUmbrechen(*z.Doc))
+            ;
     }
+    verkleinern(0.55);
     z.Hoehe = z.Doc->size().height() * z.Faktor;
     if (hoehe > 0)
         z.Hoehe = std::min(z.Hoehe, hoehe);
