@@ -26,32 +26,11 @@ using namespace bench;
 namespace {
 
 using TEmpfaenger = TBriefEmpfaenger;
-const QString& kText = kBriefText;
 
 void brief(IQEL_PrintEditServer& server, const TIntPair& mandant, const TIntPair& firma, const TEmpfaenger& an, int nr)
 {
     const int auftrag = server.Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
-    TMOLA_PrintEditServer_Record r;
-    for (int i = 0; i < 3; ++i) {
-        r.Clear();
-        r.PrgId = QStringLiteral("MAHNUNG");
-        r.Auftrag = auftrag;
-        r.Mahnstufe = 1 + i;
-        r.Saldo = 100.0 * (i + 1) + nr % 97;
-        r.Mahngebuehren = i * 2.5;
-        r.Verzugszins = i * 1.25;
-        r.Belegnummer = QStringLiteral("RE-%1-%2").arg(nr).arg(i);
-        r.Belegdatum = QStringLiteral("01.10.2026");
-        r.ZahlbarBis = QStringLiteral("22.12.2026");
-        r.Art = i == 0 ? QStringLiteral("Zahlungserinnerung") : QStringLiteral("Mahnung");
-        server.Druckdaten_Schreiben(r);
-    }
-    r.Clear();
-    r.PrgId = QStringLiteral("MAHNUNG");
-    r.Auftrag = auftrag;
-    r.Belegnummer = QStringLiteral("BLOB");
-    r.GanzerText = kText;
-    server.Druckdaten_Schreiben(r);
+    briefZeilen(server, auftrag, nr, 3);
 
     TCrystalRDCn bericht;
     briefBericht(bericht, server, auftrag, mandant, firma, an.GepNr, an.OrgeNr, nr);

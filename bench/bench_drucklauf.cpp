@@ -35,34 +35,13 @@ double threadMs()
 }
 
 using TEmpfaenger = TBriefEmpfaenger;
-const QString& kText = kBriefText;
 
 // Rows and parameters of one letter; the letter's data gathered as the run does it on the GUI thread.
 std::unique_ptr<TBriefsatz> brief(IQEL_PrintEditServer& server, const TIntPair& mandant, const TIntPair& firma,
                                   const TEmpfaenger& an, int nr, int posten)
 {
     const int auftrag = server.Druckauftrag_Beginnen(QStringLiteral("MAHNUNG"));
-    TMOLA_PrintEditServer_Record r;
-    for (int i = 0; i < posten; ++i) {
-        r.Clear();
-        r.PrgId = QStringLiteral("MAHNUNG");
-        r.Auftrag = auftrag;
-        r.Mahnstufe = 1 + i % 3;
-        r.Saldo = 100.0 * (i % 7 + 1) + nr % 97;
-        r.Mahngebuehren = (i % 3) * 2.5;
-        r.Verzugszins = (i % 3) * 1.25;
-        r.Belegnummer = QStringLiteral("RE-%1-%2").arg(nr).arg(i);
-        r.Belegdatum = QStringLiteral("01.10.2026");
-        r.ZahlbarBis = QStringLiteral("22.12.2026");
-        r.Art = r.Mahnstufe == 1 ? QStringLiteral("Zahlungserinnerung") : QStringLiteral("Mahnung");
-        server.Druckdaten_Schreiben(r);
-    }
-    r.Clear();
-    r.PrgId = QStringLiteral("MAHNUNG");
-    r.Auftrag = auftrag;
-    r.Belegnummer = QStringLiteral("BLOB");
-    r.GanzerText = kText;
-    server.Druckdaten_Schreiben(r);
+    briefZeilen(server, auftrag, nr, posten);
 
     TCrystalRDCn bericht;
     briefBericht(bericht, server, auftrag, mandant, firma, an.GepNr, an.OrgeNr, nr);

@@ -53,6 +53,32 @@ inline bool briefUmgebung(const TSuiteKonfiguration& k, TIntPair& mandant, TIntP
     return !an.empty();
 }
 
+// The rows of letter `nr` in print job `auftrag`: `posten` invoices at levels 1 to 3, then the letter's text.
+inline void briefZeilen(IQEL_PrintEditServer& server, int auftrag, int nr, int posten)
+{
+    TMOLA_PrintEditServer_Record r;
+    for (int i = 0; i < posten; ++i) {
+        r.Clear();
+        r.PrgId = QStringLiteral("MAHNUNG");
+        r.Auftrag = auftrag;
+        r.Mahnstufe = 1 + i % 3;
+        r.Saldo = 100.0 * (i % 7 + 1) + nr % 97;
+        r.Mahngebuehren = (i % 3) * 2.5;
+        r.Verzugszins = (i % 3) * 1.25;
+        r.Belegnummer = QStringLiteral("RE-%1-%2").arg(nr).arg(i);
+        r.Belegdatum = QStringLiteral("01.10.2026");
+        r.ZahlbarBis = QStringLiteral("22.12.2026");
+        r.Art = r.Mahnstufe == 1 ? QStringLiteral("Zahlungserinnerung") : QStringLiteral("Mahnung");
+        server.Druckdaten_Schreiben(r);
+    }
+    r.Clear();
+    r.PrgId = QStringLiteral("MAHNUNG");
+    r.Auftrag = auftrag;
+    r.Belegnummer = QStringLiteral("BLOB");
+    r.GanzerText = kBriefText;
+    server.Druckdaten_Schreiben(r);
+}
+
 // Fills the report of print job `auftrag` for letter `nr` from the client `mandant` (organisation
 // `firma`) to the partner `gepNr` at organisation `orgeNr`.
 inline void briefBericht(TCrystalRDCn& bericht, IQEL_PrintEditServer& server, int auftrag, const TIntPair& mandant,

@@ -301,14 +301,15 @@ QString seitenText(const QString& html, int seite, int seiten)
     return h;
 }
 
+const QString kMailAdresse = QStringLiteral("[\\w.+-]+@[\\w-]+(\\.[\\w-]+)+");
+
 // An e-mail or web address that would be broken at a line end (after a hyphen or a slash) starts a
 // new line instead. Qt keeps no-wrap only for whole blocks, and a joining character would need a
 // fallback font in every PDF. Only lines that cross an address are laid out again.
 void adressenZusammenhalten(QTextDocument& doc)
 {
-    static const QRegularExpression adresse(
-        QStringLiteral("[\\w.+-]+@[\\w-]+(\\.[\\w-]+)+|(https?://|www\\.)[\\w./?=%#~+-]+[\\w/]"),
-        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression adresse(kMailAdresse + QStringLiteral("|(https?://|www\\.)[\\w./?=%#~+-]+[\\w/]"),
+                                            QRegularExpression::UseUnicodePropertiesOption);
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         if (!b.layout() || b.layout()->lineCount() < 2)
             continue;
@@ -602,7 +603,7 @@ namespace {
 // there is none left to break.
 bool adresszelleUmbrechen(QTextDocument& doc)
 {
-    static const QRegularExpression nurAdresse(QStringLiteral("^[\\w.+-]+@[\\w-]+(\\.[\\w-]+)+$"),
+    static const QRegularExpression nurAdresse(QStringLiteral("^(%1)$").arg(kMailAdresse),
                                                QRegularExpression::UseUnicodePropertiesOption);
     QTextBlock breiteste;
     qreal breite = 0;
